@@ -1,0 +1,6 @@
+find_package(PkgConfig REQUIRED)
+find_package(Threads REQUIRED)
+pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET libavcodec libswscale libavutil)
+pkg_check_modules(AMRNB REQUIRED IMPORTED_TARGET opencore-amrnb)
+find_package(JPEG REQUIRED)
+find_package(Iconv)
