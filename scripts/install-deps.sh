@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev
   ffmpeg libavcodec-dev libswscale-dev libavutil-dev
   libjpeg62-turbo-dev libopencore-amrnb-dev
-  espeak-ng sox
+  espeak-ng sox python3
 )
 
 missing=()
