@@ -25,7 +25,8 @@ void TSPayloadAssembler::setBufferSize(int n) {
 }
 
 bool TSPayloadAssembler::findSync(const uint8_t* data, int count, int& pos) {
-  const int span = kPacket * (kSyncPackets - 1);
+  // The grid spans 60 packets; the scan stops where a whole grid no longer fits behind i.
+  const int span = kPacket * kSyncPackets;
   int i = 0;
   for (; i + span < count; ++i) {
     if (data[i] != 0x47) continue;
@@ -102,24 +103,26 @@ int TSPayloadAssembler::continueUnit(const uint8_t* packets, int count, int& con
     const uint16_t pid = packet.getPID();
     const bool unitStart = packet.getPayloadUnitStart() != 0;
     if (pid == m_unitPid) {
-      if (unitStart) {
-        consumed = interposed >= 0 ? interposed : at;
-        return 1;
-      }
+      // Packets without payload do not count.
       if (payloadLength <= 0) {
         consumed = at + kPacket;
         continue;
       }
       const int last = m_lastCounters[pid];
       const int counter = packet.getContinuityCounter();
-      if (counter == last) {  // a repeated packet
+      if (counter == last && !unitStart) {  // a repeated packet
         consumed = at + kPacket;
         continue;
       }
+      // A gap means lost packets: the unit is incomplete, and the packet may start the next one.
       if (counter != ((last + 1) & 0x0F)) {
         consumed = interposed >= 0 ? interposed : at;
         m_started = false;
         return 0;
+      }
+      if (unitStart) {
+        consumed = interposed >= 0 ? interposed : at;
+        return 1;
       }
       interposed = -1;
       consumed = at + kPacket;
