@@ -26,6 +26,11 @@ class FrameParser {
     return 0;
   }
 
+  // Tells the parser whether the buffer of the following parses and scans ends the stream (no more
+  // input follows it), so that the last frame can be taken without waiting for a next one. Holds
+  // until set again. Parsers that never wait for following bytes ignore it.
+  virtual void setEndOfStream(bool atEnd) { (void)atEnd; }
+
   virtual bool moveToBegin() = 0;
   virtual bool moveToEnd() = 0;
   virtual bool restorePosition() = 0;

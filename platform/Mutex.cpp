@@ -43,9 +43,9 @@ Mutex::Mutex() : m_core(new Core) {
 
 Mutex::~Mutex() {
   if (m_valid) {
-    // A mutex still held by the destroying thread (allowed by the system this layer stands in for)
-    // is released first.
-    if (m_core->owner.load() == currentThreadId()) {
+    // A mutex still held by the destroying thread (allowed by the system this layer stands in for), or
+    // left behind by an owner thread that ended, is taken over and released first.
+    if (acquire(false) != LockResult::Failed) {
       m_core->owner.store(0);
       m_core->depth = 0;
       pthread_mutex_unlock(&m_core->mutex);

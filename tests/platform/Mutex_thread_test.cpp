@@ -92,3 +92,18 @@ TEST(Mutex, FailedCreationIsReportedAndLocksFail) {
   platform::Mutex fine;
   EXPECT_TRUE(fine.isValid());
 }
+
+TEST(Mutex, DestroyingAMutexLeftHeldByAnEndedOwnerOrByItselfIsClean) {
+  {
+    platform::Mutex mutex;
+    platform::Thread owner;
+    owner.start([&] { mutex.lock(); });
+    owner.join();
+  }
+  {
+    platform::Mutex mutex;
+    mutex.lock();
+    mutex.lock();
+  }
+  SUCCEED() << "ThreadSanitizer would report the destruction of a locked mutex";
+}
