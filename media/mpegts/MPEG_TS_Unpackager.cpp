@@ -71,6 +71,25 @@ bool MPEG_TS_Unpackager::deliverFrame(AVData& frame) {
   return true;
 }
 
+int MPEG_TS_Unpackager::takeUnit(AVData& frame) {
+  const uint16_t pid = m_assembler->getUnitHeader().getPID();
+  const uint8_t* unit = m_assembler->getUnitData();
+  const int unitLength = m_assembler->getUnitLength();
+  if (pid == 0) {
+    m_pat->parse(unit, unitLength);
+  } else if (m_pat->getPMTPid() != 0 && pid == m_pat->getPMTPid()) {
+    if (m_pmt->parse(unit, unitLength)) {
+      m_programInfoSeen = true;
+    } else if (const char* text = m_private->parse(unit, unitLength)) {
+      m_privateText = text;
+      m_newPrivateText = true;
+    }
+  } else if (m_pmt->hasStream(pid) && deliverFrame(frame)) {
+    return pid;
+  }
+  return 0;
+}
+
 int MPEG_TS_Unpackager::parsePackets(const uint8_t* data, int len, int& consumed, AVData& frame) {
   consumed = 0;
   if (data == nullptr) return 0;
@@ -79,23 +98,14 @@ int MPEG_TS_Unpackager::parsePackets(const uint8_t* data, int len, int& consumed
     const bool complete = m_assembler->nextUnit(data + consumed, len - consumed, used);
     consumed += used;
     if (!complete) break;
-    const uint16_t pid = m_assembler->getUnitHeader().getPID();
-    const uint8_t* unit = m_assembler->getUnitData();
-    const int unitLength = m_assembler->getUnitLength();
-    if (pid == 0) {
-      m_pat->parse(unit, unitLength);
-    } else if (m_pat->getPMTPid() != 0 && pid == m_pat->getPMTPid()) {
-      if (m_pmt->parse(unit, unitLength)) {
-        m_programInfoSeen = true;
-      } else if (const char* text = m_private->parse(unit, unitLength)) {
-        m_privateText = text;
-        m_newPrivateText = true;
-      }
-    } else if (m_pmt->hasStream(pid) && deliverFrame(frame)) {
-      return pid;
-    }
+    if (const int pid = takeUnit(frame)) return pid;
   }
   return 0;
+}
+
+int MPEG_TS_Unpackager::finishStream(AVData& frame) {
+  if (!m_assembler->finishUnit()) return 0;
+  return takeUnit(frame);
 }
 
 bool MPEG_TS_Unpackager::searchPrivateData(const uint8_t* data, int len, int& consumed, std::string& text) {

@@ -37,6 +37,9 @@ class MPEG_TS_Unpackager {
   // private data, frame type, PTS in 90 kHz ticks), or 0 when no frame completed. The borrowed bytes
   // stay valid until the next call.
   int parsePackets(const uint8_t* data, int len, int& consumed, AVData& frame);
+  // At the end of the stream: delivers the unit still in assembly as parsePackets would (its PID
+  // with the frame, or 0).
+  int finishStream(AVData& frame);
   // Finds the first private section on the PMT PID (after a PAT); true with its text.
   bool searchPrivateData(const uint8_t* data, int len, int& consumed, std::string& text);
   // A private text met by parsePackets since the last call: copied out, true.
@@ -48,6 +51,9 @@ class MPEG_TS_Unpackager {
  private:
   static bool checkTSHeader(const char* data, int pos);
   bool deliverFrame(AVData& frame);
+  // Takes the completed unit: sections are stored; a PES unit of a listed stream fills the frame
+  // and gives its PID. 0 otherwise.
+  int takeUnit(AVData& frame);
 
   std::unique_ptr<PATSection> m_pat;
   std::unique_ptr<PMTSection> m_pmt;

@@ -111,12 +111,19 @@ AVData* TSFrameParser::deepCopy(const AVData& frame) const {
   return copy;
 }
 
+int TSFrameParser::unpackNext(const uint8_t* bytes, int len, int& used, AVData& frame) {
+  used = 0;
+  int pid = len >= kPacket ? m_unpackager.parsePackets(bytes, len, used, frame) : 0;
+  if (pid == 0 && m_endOfStream && len - used < kPacket) pid = m_unpackager.finishStream(frame);
+  return pid;
+}
+
 int TSFrameParser::parsePackets(const char* buf, int len, int& consumed, AVData& frame) {
   consumed = 0;
   const uint8_t* bytes = reinterpret_cast<const uint8_t*>(buf);
-  while (buf != nullptr && len - consumed >= kPacket) {
+  while (buf != nullptr && (len - consumed >= kPacket || m_endOfStream)) {
     int used = 0;
-    const int pid = m_unpackager.parsePackets(bytes + consumed, len - consumed, used, frame);
+    const int pid = unpackNext(bytes + consumed, len - consumed, used, frame);
     consumed += used;
     m_lastParseLength = used;
     // Without a frame the unpackager has taken every whole packet.
@@ -145,19 +152,23 @@ void TSFrameParser::parseWhole(const char* buf, int len, bool keep, std::vector<
   const int whole = len - len % kPacket;
   int offset = 0;
   int tail = 0;
-  while (whole - offset >= kPacket) {
+  while (whole - offset >= kPacket || m_endOfStream) {
     AVData frame;
     int used = 0;
     const int64_t startOfCall = m_runningOffset;
-    const int pid = m_unpackager.parsePackets(bytes + offset, whole - offset, used, frame);
+    const int pid = unpackNext(bytes + offset, whole - offset, used, frame);
     offset += used;
     m_lastParseLength = used;
     if (!keep) m_runningOffset += used;
+    // A frame that a later call (of this chunk or the next) completes began with this call.
+    if (pid == 0 && used > 0 && m_pendingUnitOffset < 0) m_pendingUnitOffset = startOfCall;
     if (pid == 0) {
       // Every remaining packet went into a unit that is not complete yet.
       tail = used;
       break;
     }
+    const int64_t frameOffset = m_pendingUnitOffset >= 0 ? m_pendingUnitOffset : startOfCall;
+    m_pendingUnitOffset = -1;
     if (keep) {
       if (!applyFrameInformation(frame, false)) continue;
       frame.setImageHeight(m_info.height);
@@ -167,7 +178,7 @@ void TSFrameParser::parseWhole(const char* buf, int len, bool keep, std::vector<
       if (frame.getFrameType() == kKeyFrame && frame.getPrivateDataLen() > 0 && frame.getPrivateData() != nullptr) {
         takeRecord(frame);
         ids->push_back(static_cast<int64_t>(m_info.sequenceId));
-        offsets->push_back(startOfCall);
+        offsets->push_back(frameOffset);
       } else {
         ++m_info.sequenceId;
       }

@@ -31,8 +31,12 @@ class TSFrameParser : public FrameParser {
   int parse(const char* buf, int len, bool whole) override;
   int parseBuffer(Buffer& b, bool whole) override;
   // Appends the sequence id of every video key frame with a record and the stream offset (counted
-  // since construction) of the packet after the frame before it.
+  // since construction) of the packet after the frame before it, which for a recording of this
+  // system is the PAT before the key frame, also when the frame runs on into the next chunk.
   int scanKeyFrames(Buffer& b, std::vector<int64_t>& ids, std::vector<int64_t>& offsets) override;
+
+  // At the end of the stream the frame still in assembly is delivered too.
+  void setEndOfStream(bool atEnd) override { m_endOfStream = atEnd; }
 
   bool moveToBegin() override { return m_frames.moveToBegin(); }
   bool moveToEnd() override { return m_frames.moveToEnd(); }
@@ -92,6 +96,9 @@ class TSFrameParser : public FrameParser {
   bool applyFrameInformation(AVData& frame, bool bounded);
   void takeRecord(const AVData& frame);
   AVData* deepCopy(const AVData& frame) const;
+  // The unpackager's next frame from the whole packets of bytes, or at the end of the stream the
+  // frame still in assembly; its PID or 0.
+  int unpackNext(const uint8_t* bytes, int len, int& used, AVData& frame);
   // Parses every whole packet of the input; keep false only scans for key frames.
   void parseWhole(const char* buf, int len, bool keep, std::vector<int64_t>* ids, std::vector<int64_t>* offsets);
   bool hasVideoFrameAfterCurrent(bool keyOnly) const;
@@ -119,4 +126,7 @@ class TSFrameParser : public FrameParser {
   int m_lastParseLength = 0;
   bool m_whole = true;
   int64_t m_runningOffset = 0;
+  bool m_endOfStream = false;
+  // Scan offset of the call that consumed the first packets of a frame not yet complete; -1 none.
+  int64_t m_pendingUnitOffset = -1;
 };

@@ -185,6 +185,13 @@ int TSPayloadAssembler::assembleStep(const uint8_t* packets, int count, uint16_t
   return result;
 }
 
+bool TSPayloadAssembler::finishUnit() {
+  if (!m_started) return false;
+  m_started = false;
+  m_complete = true;
+  return true;
+}
+
 bool TSPayloadAssembler::nextUnit(const uint8_t* data, int count, int& consumed, uint16_t wantedPid) {
   int offset = 0;
   while (count - offset >= kPacket) {

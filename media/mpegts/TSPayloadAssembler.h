@@ -51,6 +51,9 @@ class TSPayloadAssembler {
   // Assembles until a unit completes (true) or the packets run out (false), resynchronising after
   // damage. consumed is what the caller need not present again.
   bool nextUnit(const uint8_t* data, int count, int& consumed, uint16_t wantedPid = kAnyPid);
+  // Ends the unit in assembly where the stream ends, as if the next unit had begun; true when there
+  // was one.
+  bool finishUnit();
 
  private:
   bool append(const uint8_t* payload, int length);
