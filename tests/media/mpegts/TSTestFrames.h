@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <deque>
 #include <vector>
 
 #include "media/AVData.h"
@@ -12,7 +13,8 @@
 
 namespace tstest {
 
-// A frame whose data and private bytes live with it.
+// A frame whose data and private bytes live with it. It is not copied (the frame borrows the
+// bytes), so lists of them are kept in a std::deque.
 struct TestFrame {
   std::vector<char> data;
   std::vector<char> privateData;
@@ -25,6 +27,8 @@ struct TestFrame {
     frame.setTimeStamp(ticks);
     frame.setData(data.data(), static_cast<unsigned>(data.size()));
   }
+  TestFrame(const TestFrame&) = delete;
+  TestFrame& operator=(const TestFrame&) = delete;
   void setPrivate(std::vector<char> bytes) {
     privateData = std::move(bytes);
     frame.setPrivateData(privateData.data(), static_cast<unsigned char>(privateData.size()));
@@ -35,6 +39,15 @@ struct TestFrame {
     setPrivate(bytes);
   }
 };
+
+// Where two byte strings first differ, for messages that stay short; "" when equal.
+inline std::string firstDifference(const std::string& expected, const std::string& actual) {
+  if (expected == actual) return "";
+  size_t at = 0;
+  while (at < expected.size() && at < actual.size() && expected[at] == actual[at]) ++at;
+  return "sizes " + std::to_string(expected.size()) + " and " + std::to_string(actual.size()) +
+         ", first difference at byte " + std::to_string(at);
+}
 
 // Bytes 0, 1, 2, ... (mod 251, so that no run repeats the packet length) with a seed.
 inline std::vector<char> pattern(int length, int seed = 0) {
