@@ -262,10 +262,8 @@ int TSFrameParser::nextVideoFrame(AVData*& out) {
 }
 
 int TSFrameParser::nextKeyFrame(AVData*& out) {
-  if (!hasVideoFrameAfterCurrent(true)) {
-    const int result = extendUntil(true, true);
-    if (result != 0) return result;
-  }
+  // Without a key frame to append the list's own search fails, moving on as it does.
+  if (!hasVideoFrameAfterCurrent(true)) extendUntil(true, true);
   return m_frames.nextKeyFrame(out);
 }
 
