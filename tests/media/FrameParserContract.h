@@ -152,8 +152,11 @@ inline std::vector<NavigationCase> navigationCases() {
                                              findFails(O::FindTimeBackward, 1400001, -1)}},
       {"SingleFrameAcceptsAnyId", Layout::Single, {find(O::FindVideoForward, 12345, 0), find(O::FindVideoBackward, 0, 0),
                                                    find(O::FindKeyForward, 99, 0), find(O::FindKeyBackward, 4000000000LL, 0)}},
-      {"SingleFrameNavigation", Layout::Single, {begin(), step(O::Next, 0), fails(O::Next), fails(O::Previous),
-                                                 step(O::PreviousKeyOrCurrent, 0), find(O::FindTimeForward, 2000000, 0)}},
+      // A failed previousFrame on the first frame leaves the index to the parser (the transport-stream
+      // parser moves it before the list), so it comes last among the steps that depend on the index.
+      {"SingleFrameNavigation", Layout::Single, {begin(), step(O::Next, 0), fails(O::Next),
+                                                 step(O::PreviousKeyOrCurrent, 0), fails(O::Previous),
+                                                 find(O::FindTimeForward, 2000000, 0)}},
       {"WrappedIdsBetweenLastAndFirstAreRefused", Layout::Wrapped, {findFails(O::FindVideoForward, 100, -1),
                                                                     findFails(O::FindKeyBackward, 3, -1),
                                                                     findFails(O::FindVideoBackward, 4294967293LL, -1)}},
