@@ -3,11 +3,13 @@
 // for the start code's first byte (the reference). The ratio parser / memchr is the figure.
 //
 // bench_headframeparser [FILE]: FILE defaults to the large generated recording when it exists
-// (scripts/make-fixtures.sh --large); otherwise a synthetic stream of 25 fps video with G.711 audio.
+// (scripts/make-fixtures.sh build/fixtures --large; KX_GENERATED_FIXTURES names another folder);
+// otherwise a synthetic stream of 25 fps video with G.711 audio.
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -73,7 +75,10 @@ void chunked(const std::string& bytes, PerChunk perChunk) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string path = argc > 1 ? argv[1] : "build/fixtures/framestream_h264_high_bframes_large_1920x1080_gop50_g711a.kxav";
+  const char* generated = std::getenv("KX_GENERATED_FIXTURES");
+  std::string path = argc > 1 ? argv[1]
+                              : std::string(generated != nullptr && *generated != '\0' ? generated : "build/fixtures") +
+                                    "/framestream_h264_high_bframes_large_1920x1080_gop50_g711a.kxav";
   std::string bytes;
   {
     std::ifstream in(path, std::ios::binary);

@@ -11,6 +11,7 @@
 #include "media/Buffer.h"
 #include "media/FrameParserContract.h"
 #include "media/FrameStreamBuilder.h"
+#include "media/mpegts/TSFrameParser.h"
 
 using kxtest::FrameStreamBuilder;
 using kxtest::StreamFrame;
@@ -80,9 +81,11 @@ std::vector<uint32_t> idsOf(FrameParser& parser) {
 
 KX_FRAME_PARSER_CONTRACT(HeadFrameParser, loadHeadParser);
 
-TEST(HeadFrameParser, FactoryMakesItForTypeTwoOnly) {
+TEST(HeadFrameParser, FactoryMakesTheParserOfEachFileType) {
   std::unique_ptr<FrameParser> parser(createFrameParser(2));
   EXPECT_NE(dynamic_cast<HeadFrameParser*>(parser.get()), nullptr);
+  std::unique_ptr<FrameParser> transport(createFrameParser(1));
+  EXPECT_NE(dynamic_cast<TSFrameParser*>(transport.get()), nullptr);
   for (int type : {0, 3, -1, 255}) EXPECT_EQ(createFrameParser(type), nullptr) << type;
 }
 
