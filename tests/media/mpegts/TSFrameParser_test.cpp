@@ -364,3 +364,26 @@ TEST(TSFrameParser, TheLastFrameOfAStreamIsDeliveredAtTheEnd) {
   EXPECT_EQ("", tstest::firstDifference(std::string(big.data.begin(), big.data.end()), list[1].data));
   EXPECT_EQ(0, atEnd.getTailLength());
 }
+
+TEST(TSFrameParser, TheFactoryMakesItForFileTypeOne) {
+  std::unique_ptr<FrameParser> parser(createFrameParser(kTransportStreamParser));
+  EXPECT_NE(nullptr, dynamic_cast<TSFrameParser*>(parser.get()));
+}
+
+TEST(TSFrameParser, PushedBytesLeaveTheirUnparsedTailToTheCaller) {
+  Recording r({{kVideo, kKey, 0, 500, 1, T}, {kVideo, kOther, 3600, 300}});
+  std::vector<char> bytes(r.bytes(), r.bytes() + r.length());
+  bytes.insert(bytes.end(), 100, 0x47);  // part of a packet still to come
+  TSFrameParser parser;
+  AVData frame;
+  int consumed = 0;
+  ASSERT_EQ(0, parser.parsePackets(bytes.data(), static_cast<int>(bytes.size()), consumed, frame));
+  EXPECT_EQ(1u, frame.getSequenceId());
+  int at = consumed;
+  ASSERT_EQ(0, parser.parsePackets(bytes.data() + at, static_cast<int>(bytes.size()) - at, consumed, frame));
+  EXPECT_EQ(T + 40000, frame.getTimeStamp());
+  at += consumed;
+  EXPECT_EQ(-1, parser.parsePackets(bytes.data() + at, static_cast<int>(bytes.size()) - at, consumed, frame));
+  EXPECT_EQ(100, static_cast<int>(bytes.size()) - at - consumed);
+  EXPECT_EQ(100, parser.getLeftoverLength());
+}
