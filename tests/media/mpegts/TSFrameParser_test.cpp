@@ -23,7 +23,7 @@ constexpr int kKey = 1;
 constexpr int kOther = 2;
 
 // One frame of a recording: its kind, 90 kHz time and, for key frames, the record's id and time.
-struct Spec {
+struct FramePlan {
   int esType;
   int frameType;
   int64_t ticks;
@@ -36,9 +36,9 @@ struct Recording {
   TestPackager ts;
   std::deque<TestFrame> frames;
 
-  explicit Recording(const std::vector<Spec>& specs) {
+  explicit Recording(const std::vector<FramePlan>& plans) {
     int n = 0;
-    for (const Spec& s : specs) {
+    for (const FramePlan& s : plans) {
       frames.emplace_back(s.esType, s.frameType, s.ticks, pattern(s.size, n++));
       if (s.esType == kVideo && s.frameType == kKey) {
         MPEG_TS::FrameInfoRecord record;
@@ -107,7 +107,7 @@ const int64_t T = 5000000000LL;
 TEST(TSFrameParser, TimesComeFromTheRecordAndTheTimeStampSteps) {
   struct Case {
     const char* what;
-    std::vector<Spec> specs;
+    std::vector<FramePlan> plans;
     std::vector<int64_t> pushedTimes;  // parsePackets
     std::vector<int64_t> wholeTimes;   // whole-buffer parse
   };
@@ -134,10 +134,10 @@ TEST(TSFrameParser, TimesComeFromTheRecordAndTheTimeStampSteps) {
        {T, T + 40000}},
   };
   for (const Case& c : cases) {
-    Recording pushedRecording(c.specs);
+    Recording pushedRecording(c.plans);
     TSFrameParser pushedParser;
     EXPECT_EQ(c.pushedTimes, timesOf(pushed(pushedParser, pushedRecording))) << c.what;
-    Recording wholeRecording(c.specs);
+    Recording wholeRecording(c.plans);
     TSFrameParser wholeParser;
     ASSERT_EQ(0, wholeParser.parse(wholeRecording.bytes(), wholeRecording.length(), true)) << c.what;
     EXPECT_EQ(c.wholeTimes, timesOf(listOf(wholeParser))) << c.what;
@@ -246,15 +246,15 @@ TEST(TSFrameParser, PreviousFrameOnTheFirstFrameMovesBeforeTheList) {
 namespace {
 
 // A recording of several groups of pictures with audio; frame sizes cross the PES length limit.
-std::vector<Spec> longRecording() {
-  std::vector<Spec> specs;
+std::vector<FramePlan> longRecording() {
+  std::vector<FramePlan> plans;
   for (int i = 0; i < 60; ++i) {
     const bool key = i % 12 == 0;
     const int size = key ? 70000 + 997 * i : 300 + 1301 * (i % 7);
-    specs.push_back({kVideo, key ? kKey : kOther, 3600 * i, size, static_cast<uint32_t>(1000 + i), T + 40000 * i});
-    if (i % 2 == 1) specs.push_back({kAudio, kOther, 3600 * i + 100, 320});
+    plans.push_back({kVideo, key ? kKey : kOther, 3600 * i, size, static_cast<uint32_t>(1000 + i), T + 40000 * i});
+    if (i % 2 == 1) plans.push_back({kAudio, kOther, 3600 * i + 100, 320});
   }
-  return specs;
+  return plans;
 }
 
 }  // namespace
