@@ -51,6 +51,8 @@ struct Recording {
   const char* h264;  // the elementary stream its video frames were cut from, whole
 };
 
+void PrintTo(const Recording& r, std::ostream* os) { *os << r.name; }
+
 class FrameStreamRecording : public ::testing::TestWithParam<Recording> {
  protected:
   void SetUp() override {
