@@ -1,5 +1,6 @@
 // Seeking, stepping back and walking through recordings of both file types that span several chunks,
 // with the background index scan running or finished.
+#include <filesystem>
 #include <functional>
 
 #include "player/KXPlayerResult.h"
@@ -167,6 +168,28 @@ TEST_P(ReaderSeek, WalksBackwardsOverEveryKeyFrame) {
   // Nothing before the first key frame: the reader stays on it and reads on from there.
   ASSERT_EQ(reader.readNextVideoFrame(&frame), KXPLAYER_OK);
   EXPECT_EQ(static_cast<int64_t>(frame->getSequenceId()), r.plan.firstVideoId() + 1);
+}
+
+// A seek whose read fails (here: the file was cut short under the reader, so the indexed offset lies
+// past its end) leaves the reader on the chunk and the frame it held, and reading goes on from there.
+TEST_P(ReaderSeek, AFailedSeekLeavesTheReaderWhereItWas) {
+  const Recording& r = recording();
+  std::string path = kxtest::scratchDir("reader-failed-seek") + "/recording";
+  std::filesystem::copy_file(r.path, path);
+  IndexedFileReader reader;
+  reader.setFileType(GetParam());
+  ASSERT_EQ(reader.open(path.c_str()), KXPLAYER_OK);
+  ASSERT_TRUE(readertest::waitForIndex(reader));
+  const auto& frames = r.plan.frames();
+  AVData* frame = nullptr;
+  for (int n = 0; n < 5; ++n) ASSERT_EQ(reader.readNextFrame(&frame), KXPLAYER_OK);
+  const kxtest::PlannedFrame& lastKey = frames[static_cast<size_t>(r.plan.keyFrames().back())];
+  ASSERT_TRUE(kxtest::RecordingWriter::truncate(path, r.frameOffsets[static_cast<size_t>(lastKey.index)] - 1000));
+  EXPECT_NE(reader.seekToFrame(lastKey.id + 1, &frame), KXPLAYER_OK);
+  for (int n = 5; n < 12; ++n) {
+    ASSERT_EQ(reader.readNextFrame(&frame), KXPLAYER_OK);
+    expectFrame(frame, frames[static_cast<size_t>(n)], GetParam(), "after the failed seek");
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(BothFileTypes, ReaderSeek, ::testing::Values(kTransportStream, kFrameHeadStream),
