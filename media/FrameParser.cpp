@@ -1,0 +1,8 @@
+#include "media/FrameParser.h"
+
+FrameParser* createFrameParser(int type) {
+  switch (type) {
+    default:
+      return nullptr;
+  }
+}
