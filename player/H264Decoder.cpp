@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <mutex>
 
+#include "technic/GlobalMutexes.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/imgutils.h>
@@ -16,11 +18,6 @@ static_assert(H264Decoder::kInputPadding >= AV_INPUT_BUFFER_PADDING_SIZE, "paddi
 
 namespace {
 
-std::mutex& avcodecMutex() {
-  static std::mutex mutex;
-  return mutex;
-}
-
 bool isPlanar420(int format) { return format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ420P; }
 
 }  // namespace
@@ -28,7 +25,7 @@ bool isPlanar420(int format) { return format == AV_PIX_FMT_YUV420P || format == 
 H264Decoder::~H264Decoder() { close(); }
 
 int H264Decoder::open() {
-  std::lock_guard<std::mutex> lock(avcodecMutex());
+  std::lock_guard<platform::Mutex> lock(gAvcodecMutex);
   if (m_bOpened) return 0;
   const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_H264);
   if (codec == nullptr) {
@@ -57,7 +54,7 @@ int H264Decoder::open() {
 }
 
 void H264Decoder::close() {
-  std::lock_guard<std::mutex> lock(avcodecMutex());
+  std::lock_guard<platform::Mutex> lock(gAvcodecMutex);
   if (!m_bOpened) return;
   m_bOpened = false;
   avcodec_free_context(&m_pContext);

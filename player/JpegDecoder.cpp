@@ -3,13 +3,9 @@
 #include <cstring>
 #include <mutex>
 
-namespace {
+#include "technic/GlobalMutexes.h"
 
-// Creation and destruction of decompressors are serialised across the process.
-std::mutex& jpegMutex() {
-  static std::mutex mutex;
-  return mutex;
-}
+namespace {
 
 // The memory source: libjpeg's source manager followed by the whole frame.
 struct MemorySource {
@@ -63,7 +59,7 @@ JpegDecoder::JpegDecoder() { std::memset(&m_objDecompress, 0, sizeof(m_objDecomp
 JpegDecoder::~JpegDecoder() { releaseJpegDecompress(); }
 
 int JpegDecoder::initJpegDecompress() {
-  std::lock_guard<std::mutex> lock(jpegMutex());
+  std::lock_guard<platform::Mutex> lock(gJpegMutex);
   if (m_bCreated) return 0;
   m_objDecompress.err = m_objError.install();
   if (setjmp(m_objError.jumpBuffer()) != 0) {
@@ -77,7 +73,7 @@ int JpegDecoder::initJpegDecompress() {
 }
 
 void JpegDecoder::releaseJpegDecompress() {
-  std::lock_guard<std::mutex> lock(jpegMutex());
+  std::lock_guard<platform::Mutex> lock(gJpegMutex);
   if (!m_bCreated) return;
   jpeg_destroy_decompress(&m_objDecompress);
   m_bCreated = false;
