@@ -1,0 +1,95 @@
+#include "media/AVData.h"
+
+#include <climits>
+#include <cstring>
+#include <new>
+
+AVData::AVData() { std::memset(m_szDeviceId, 0, sizeof(m_szDeviceId)); }
+
+AVData::AVData(const AVData& other) : AVData() { *this = other; }
+
+AVData::~AVData() { free(); }
+
+AVData& AVData::operator=(const AVData& other) {
+  if (this == &other) return *this;
+  std::memcpy(m_szDeviceId, other.m_szDeviceId, sizeof(m_szDeviceId));
+  m_nStreamFormat = other.m_nStreamFormat;
+  m_nESStreamType = other.m_nESStreamType;
+  m_nEncoderType = other.m_nEncoderType;
+  m_nCameraNo = other.m_nCameraNo;
+  m_nSequenceId = other.m_nSequenceId;
+  m_nFrameType = other.m_nFrameType;
+  m_nTimeStamp = other.m_nTimeStamp;
+  m_nBitRate = other.m_nBitRate;
+  m_nImageFormatId = other.m_nImageFormatId;
+  m_nImageWidth = other.m_nImageWidth;
+  m_nImageHeight = other.m_nImageHeight;
+  m_nVideoSystem = other.m_nVideoSystem;
+  m_nFrameRate = other.m_nFrameRate;
+  m_bDiscontinuityIndicator = other.m_bDiscontinuityIndicator;
+  m_nPrivateDataLen = other.m_nPrivateDataLen;
+  m_pPrivateData = other.m_pPrivateData;
+  m_nStreamId = other.m_nStreamId;
+  m_nTimeZone = other.m_nTimeZone;
+  m_nDaylightSavingTime = other.m_nDaylightSavingTime;
+
+  free();
+  m_pData = nullptr;
+  m_nDataLength = 0;
+  if (other.m_pData == nullptr) {
+    m_nDataLength = other.m_nDataLength;
+  } else if (other.m_nBufferSize == 0) {
+    m_pData = other.m_pData;  // borrowed by both
+    m_nDataLength = other.m_nDataLength;
+  } else {
+    char* copy = new (std::nothrow) char[other.m_nBufferSize];
+    if (copy != nullptr) {
+      std::memcpy(copy, other.m_pData, static_cast<size_t>(other.m_nDataLength));
+      m_pData = copy;
+      m_nBufferSize = other.m_nBufferSize;
+      m_nDataLength = other.m_nDataLength;
+    }
+  }
+  return *this;
+}
+
+bool AVData::alloc(unsigned int n) {
+  // The data length is an int: a buffer it cannot describe is refused.
+  if (m_pData != nullptr || n == 0 || n > static_cast<unsigned int>(INT_MAX)) return false;
+  char* block = new (std::nothrow) char[n];
+  if (block == nullptr) return false;
+  m_pData = block;
+  m_nBufferSize = n;
+  return true;
+}
+
+void AVData::free() {
+  if (m_pData == nullptr || m_nBufferSize == 0) return;
+  delete[] m_pData;
+  m_pData = nullptr;
+  m_nBufferSize = 0;
+  m_nDataLength = 0;
+}
+
+bool AVData::setData(const char* p, unsigned int len) {
+  if (p == nullptr || len > static_cast<unsigned int>(INT_MAX)) return false;
+  free();  // an owned buffer would be lost when a borrowed pointer replaces it
+  m_pData = const_cast<char*>(p);
+  m_nDataLength = static_cast<int>(len);
+  return true;
+}
+
+bool AVData::copyData(const char* p, unsigned int len) {
+  if (p == nullptr || m_pData == nullptr || m_nBufferSize == 0 || len > m_nBufferSize) return false;
+  std::memmove(m_pData, p, len);
+  m_nDataLength = static_cast<int>(len);
+  return true;
+}
+
+bool AVData::setDeviceId(const char* id) {
+  if (id == nullptr) return false;
+  size_t length = std::strlen(id);
+  if (length > static_cast<size_t>(kDeviceIdMaxLength)) return false;
+  std::memcpy(m_szDeviceId, id, length + 1);
+  return true;
+}

@@ -1,0 +1,5 @@
+#include "technic/GlobalMutexes.h"
+
+KXMutexImpl gDecoderManagerMutex;
+platform::Mutex gJpegMutex;
+platform::Mutex gAvcodecMutex;
