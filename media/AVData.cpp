@@ -1,5 +1,6 @@
 #include "media/AVData.h"
 
+#include <climits>
 #include <cstring>
 #include <new>
 
@@ -53,7 +54,8 @@ AVData& AVData::operator=(const AVData& other) {
 }
 
 bool AVData::alloc(unsigned int n) {
-  if (m_pData != nullptr || n == 0) return false;
+  // The data length is an int: a buffer it cannot describe is refused.
+  if (m_pData != nullptr || n == 0 || n > static_cast<unsigned int>(INT_MAX)) return false;
   char* block = new (std::nothrow) char[n];
   if (block == nullptr) return false;
   m_pData = block;
@@ -70,7 +72,7 @@ void AVData::free() {
 }
 
 bool AVData::setData(const char* p, unsigned int len) {
-  if (p == nullptr) return false;
+  if (p == nullptr || len > static_cast<unsigned int>(INT_MAX)) return false;
   free();  // an owned buffer would be lost when a borrowed pointer replaces it
   m_pData = const_cast<char*>(p);
   m_nDataLength = static_cast<int>(len);

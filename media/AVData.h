@@ -16,11 +16,12 @@ class AVData {
   ~AVData();
 
   // Allocates n bytes (contents undefined) as the owned buffer. False when data is already set,
-  // for n == 0 (nothing would be owned) or when the allocation fails. The data length is kept.
+  // for n == 0 (nothing would be owned), above INT_MAX, or when the allocation fails. The data
+  // length is kept.
   bool alloc(unsigned int n);
   // Releases an owned buffer (data null, lengths 0); borrowed data stays as it is.
   void free();
-  // Borrows p for len bytes; false for a null p.
+  // Borrows p for len bytes (releasing an owned buffer first); false for a null p or len above INT_MAX.
   bool setData(const char* p, unsigned int len);
   // Copies len bytes into the owned buffer; false for a null p, without a buffer or when len
   // exceeds the buffer size.

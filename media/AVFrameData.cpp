@@ -1,5 +1,6 @@
 #include "media/AVFrameData.h"
 
+#include <climits>
 #include <cstring>
 #include <new>
 
@@ -52,7 +53,8 @@ AVFrameData& AVFrameData::operator=(const AVFrameData& other) {
 }
 
 bool AVFrameData::alloc(unsigned int n) {
-  if (m_pData != nullptr || n == 0) return false;
+  // The data length is an int: a buffer it cannot describe is refused.
+  if (m_pData != nullptr || n == 0 || n > static_cast<unsigned int>(INT_MAX)) return false;
   char* block = new (std::nothrow) char[n];
   if (block == nullptr) return false;
   m_pData = block;

@@ -59,6 +59,12 @@ class FrameParser {
   virtual void clear() = 0;
   virtual int64_t setStartTime(int64_t time) = 0;
   virtual int getLastParseLength() = 0;
+
+  // Added after the operations above so that their order stays as embedding programs know it.
+  // Tells the parser whether the buffer of the following parses and scans ends the stream (no more
+  // input follows it), so that the last frame can be taken without waiting for a next one. Holds
+  // until set again. Parsers that never wait for following bytes ignore it.
+  virtual void setEndOfStream(bool atEnd) { (void)atEnd; }
 };
 
 // File-type codes of the recordings, as the file player's type check gives them.

@@ -21,7 +21,7 @@ TEST(AVData, NewRecordHasItsDefaults) {
 // Ownership: what each operation does to data pointer, data length and buffer size, from a fresh
 // record, a borrowing one and an owning one.
 enum class Start { Fresh, Borrowing, Owning };
-enum class Op { Alloc100, AllocZero, Free, SetData, CopyData40, CopyData100, CopyData101, CopyNull, SetDataNull };
+enum class Op { Alloc100, AllocZero, AllocHuge, SetDataHuge, Free, SetData, CopyData40, CopyData100, CopyData101, CopyNull, SetDataNull };
 
 struct OwnershipCase {
   const char* name;
@@ -57,6 +57,8 @@ TEST_P(AVDataOwnership, Table) {
   switch (c.op) {
     case Op::Alloc100: result = frame.alloc(100); break;
     case Op::AllocZero: result = frame.alloc(0); break;
+    case Op::AllocHuge: result = frame.alloc(0x80000000u); break;
+    case Op::SetDataHuge: result = frame.setData(caller, 0x80000000u); break;
     case Op::Free: frame.free(); break;
     case Op::SetData: result = frame.setData(caller, 50); break;
     case Op::CopyData40: result = frame.copyData(other, 40); break;
@@ -91,6 +93,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         OwnershipCase{"FreshAlloc", Start::Fresh, Op::Alloc100, true, OwnershipCase::Own, 0, 100},
         OwnershipCase{"FreshAllocZeroOwnsNothing", Start::Fresh, Op::AllocZero, false, OwnershipCase::Null, 0, 0},
+        OwnershipCase{"FreshAllocBeyondIntRefused", Start::Fresh, Op::AllocHuge, false, OwnershipCase::Null, 0, 0},
+        OwnershipCase{"BorrowingSetDataBeyondIntRefused", Start::Borrowing, Op::SetDataHuge, false, OwnershipCase::Caller, 30, 0},
         OwnershipCase{"FreshFree", Start::Fresh, Op::Free, true, OwnershipCase::Null, 0, 0},
         OwnershipCase{"FreshSetDataBorrows", Start::Fresh, Op::SetData, true, OwnershipCase::Caller, 50, 0},
         OwnershipCase{"FreshCopyWithoutBuffer", Start::Fresh, Op::CopyData40, false, OwnershipCase::Null, 0, 0},
