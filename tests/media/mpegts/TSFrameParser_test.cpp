@@ -23,7 +23,7 @@ constexpr int kKey = 1;
 constexpr int kOther = 2;
 
 // One frame of a recording: its kind, 90 kHz time and, for key frames, the record's id and time.
-struct Spec {
+struct FramePlan {
   int esType;
   int frameType;
   int64_t ticks;
@@ -36,9 +36,9 @@ struct Recording {
   TestPackager ts;
   std::deque<TestFrame> frames;
 
-  explicit Recording(const std::vector<Spec>& specs) {
+  explicit Recording(const std::vector<FramePlan>& plans) {
     int n = 0;
-    for (const Spec& s : specs) {
+    for (const FramePlan& s : plans) {
       frames.emplace_back(s.esType, s.frameType, s.ticks, pattern(s.size, n++));
       if (s.esType == kVideo && s.frameType == kKey) {
         MPEG_TS::FrameInfoRecord record;
@@ -107,7 +107,7 @@ const int64_t T = 5000000000LL;
 TEST(TSFrameParser, TimesComeFromTheRecordAndTheTimeStampSteps) {
   struct Case {
     const char* what;
-    std::vector<Spec> specs;
+    std::vector<FramePlan> plans;
     std::vector<int64_t> pushedTimes;  // parsePackets
     std::vector<int64_t> wholeTimes;   // whole-buffer parse
   };
@@ -134,10 +134,10 @@ TEST(TSFrameParser, TimesComeFromTheRecordAndTheTimeStampSteps) {
        {T, T + 40000}},
   };
   for (const Case& c : cases) {
-    Recording pushedRecording(c.specs);
+    Recording pushedRecording(c.plans);
     TSFrameParser pushedParser;
     EXPECT_EQ(c.pushedTimes, timesOf(pushed(pushedParser, pushedRecording))) << c.what;
-    Recording wholeRecording(c.specs);
+    Recording wholeRecording(c.plans);
     TSFrameParser wholeParser;
     ASSERT_EQ(0, wholeParser.parse(wholeRecording.bytes(), wholeRecording.length(), true)) << c.what;
     EXPECT_EQ(c.wholeTimes, timesOf(listOf(wholeParser))) << c.what;
@@ -246,15 +246,15 @@ TEST(TSFrameParser, PreviousFrameOnTheFirstFrameMovesBeforeTheList) {
 namespace {
 
 // A recording of several groups of pictures with audio; frame sizes cross the PES length limit.
-std::vector<Spec> longRecording() {
-  std::vector<Spec> specs;
+std::vector<FramePlan> longRecording() {
+  std::vector<FramePlan> plans;
   for (int i = 0; i < 60; ++i) {
     const bool key = i % 12 == 0;
     const int size = key ? 70000 + 997 * i : 300 + 1301 * (i % 7);
-    specs.push_back({kVideo, key ? kKey : kOther, 3600 * i, size, static_cast<uint32_t>(1000 + i), T + 40000 * i});
-    if (i % 2 == 1) specs.push_back({kAudio, kOther, 3600 * i + 100, 320});
+    plans.push_back({kVideo, key ? kKey : kOther, 3600 * i, size, static_cast<uint32_t>(1000 + i), T + 40000 * i});
+    if (i % 2 == 1) plans.push_back({kAudio, kOther, 3600 * i + 100, 320});
   }
-  return specs;
+  return plans;
 }
 
 }  // namespace
@@ -363,4 +363,27 @@ TEST(TSFrameParser, TheLastFrameOfAStreamIsDeliveredAtTheEnd) {
   ASSERT_EQ(2u, list.size());
   EXPECT_EQ("", tstest::firstDifference(std::string(big.data.begin(), big.data.end()), list[1].data));
   EXPECT_EQ(0, atEnd.getTailLength());
+}
+
+TEST(TSFrameParser, TheFactoryMakesItForFileTypeOne) {
+  std::unique_ptr<FrameParser> parser(createFrameParser(kTransportStreamParser));
+  EXPECT_NE(nullptr, dynamic_cast<TSFrameParser*>(parser.get()));
+}
+
+TEST(TSFrameParser, PushedBytesLeaveTheirUnparsedTailToTheCaller) {
+  Recording r({{kVideo, kKey, 0, 500, 1, T}, {kVideo, kOther, 3600, 300}});
+  std::vector<char> bytes(r.bytes(), r.bytes() + r.length());
+  bytes.insert(bytes.end(), 100, 0x47);  // part of a packet still to come
+  TSFrameParser parser;
+  AVData frame;
+  int consumed = 0;
+  ASSERT_EQ(0, parser.parsePackets(bytes.data(), static_cast<int>(bytes.size()), consumed, frame));
+  EXPECT_EQ(1u, frame.getSequenceId());
+  int at = consumed;
+  ASSERT_EQ(0, parser.parsePackets(bytes.data() + at, static_cast<int>(bytes.size()) - at, consumed, frame));
+  EXPECT_EQ(T + 40000, frame.getTimeStamp());
+  at += consumed;
+  EXPECT_EQ(-1, parser.parsePackets(bytes.data() + at, static_cast<int>(bytes.size()) - at, consumed, frame));
+  EXPECT_EQ(100, static_cast<int>(bytes.size()) - at - consumed);
+  EXPECT_EQ(100, parser.getLeftoverLength());
 }

@@ -1,0 +1,3 @@
+#include "codec/AudioCodec.h"
+
+AudioCodec::~AudioCodec() = default;
