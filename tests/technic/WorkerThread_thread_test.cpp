@@ -96,8 +96,13 @@ TEST(WorkerThread, SecondStartWhileRunningIsRefusedAndStopBeforeStartFindsNothin
   EXPECT_NE(worker.workerId(), 0u);
   EXPECT_NE(worker.workerId(), platform::currentThreadId());
   EXPECT_EQ(worker.start(), -5);
-  quit = true;
+  platform::Thread releaser;  // ends run a little after join has begun waiting
+  releaser.start([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    quit = true;
+  });
   EXPECT_EQ(worker.join(), 0);
+  releaser.join();
   EXPECT_EQ(bodies.load(), 1);
   EXPECT_FALSE(worker.isRunning());
 }
