@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
+#include <ostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -60,6 +61,8 @@ const Law kLaws[] = {
     {"alaw", "alaw", [] { return std::make_unique<G711_ALAW_Codec>(); }, referenceAlaw, alawErrorBound},
     {"ulaw", "mulaw", [] { return std::make_unique<G711_ULAW_Codec>(); }, referenceUlaw, ulawErrorBound},
 };
+
+void PrintTo(const Law& law, std::ostream* os) { *os << law.name; }
 
 class G711LawTest : public ::testing::TestWithParam<Law> {};
 
