@@ -44,7 +44,7 @@ int ChunkWindow::load(int64_t offset, int length) {
   if (!m_file || m_chunk.getBufferSize() <= 0) return -1;
   length = std::min(length, m_chunk.getBufferSize());
   if (length <= 0) return 0;
-  if (!m_file->seek(m_offset, 0)) return -1;
+  if (!m_file->seek(m_offset, BinaryFile::kFromBegin)) return -1;
   int n = m_file->read(m_chunk.getBuffer(), length);
   if (n <= 0) return n;
   m_length = n;

@@ -75,7 +75,7 @@ int FileIndexScanThread::scan() {
   ChunkWindow window;
   window.attach(&file, m_fileType);
   if (!window.resetParser()) return KXPLAYER_NO_PARSER;
-  if (!file.open(m_filePath.c_str(), 0x01)) return KXPLAYER_FILE_OPEN_FAILED;
+  if (!file.open(m_filePath.c_str(), BinaryFile::kRead)) return KXPLAYER_FILE_OPEN_FAILED;
   // The parser counts its offsets from where it began to read.
   int64_t parserStart = 0;
   std::vector<int64_t> ids;

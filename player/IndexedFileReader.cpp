@@ -56,7 +56,7 @@ int IndexedFileReader::open(const char* path) {
   m_current->attach(&m_file, m_fileType);
   m_spare->attach(&m_file, m_fileType);
   if (!m_current->resetParser()) return KXPLAYER_NO_PARSER;
-  if (!m_file.open(path, 0x01)) return KXPLAYER_FILE_OPEN_FAILED;
+  if (!m_file.open(path, BinaryFile::kRead)) return KXPLAYER_FILE_OPEN_FAILED;
   m_isOpen = true;
   m_fileName = path;
   int result = scanRange();
@@ -86,7 +86,7 @@ void IndexedFileReader::close() {
 
 int IndexedFileReader::scanRange() {
   BinaryFile file;
-  if (!file.open(m_fileName.c_str(), 0x01)) return KXPLAYER_FILE_OPEN_FAILED;
+  if (!file.open(m_fileName.c_str(), BinaryFile::kRead)) return KXPLAYER_FILE_OPEN_FAILED;
   ChunkWindow& window = *m_spare;
   window.attach(&file, m_fileType);
   Range range;
