@@ -30,6 +30,8 @@ class WorkerThread {
   // held is joined all the same). From the worker thread itself: -4 at once.
   int join();
   bool isRunning();
+  // True on this object's own worker thread (an owner being destroyed there must not wait for it).
+  bool isCurrentThread() const { return m_handle.isCurrent(); }
   // Ends the start hand-shake; every run calls it first.
   void notifyStarted();
 

@@ -47,7 +47,8 @@ TEST(SafePointer, CopiesShareTheObjectAndTheLastHandleDeletesItOnce) {
       SafePointer<Probe> copy(first);
       SafePointer<Probe> assigned;
       assigned = copy;
-      assigned = assigned;  // assigning a handle to itself changes nothing
+      SafePointer<Probe>& same = assigned;
+      assigned = same;  // assigning a handle to itself changes nothing
       EXPECT_EQ(assigned->value, 5);
       copy->value = 6;
     }

@@ -153,14 +153,18 @@ TEST(WorkerThread, StopGivesUpPollingAfter500AndJoinsTheLongRun) {
 TEST(WorkerThread, StopOrJoinFromTheWorkerItselfReturnsAtOnce) {
   std::atomic<int> stopResult{1};
   std::atomic<int> joinResult{1};
+  std::atomic<bool> currentInside{false};
   TestWorker worker([&](TestWorker& self) {
     self.notifyStarted();
+    currentInside = self.isCurrentThread();
     stopResult = self.stop();
     joinResult = self.join();
     return 0;
   });
   ASSERT_EQ(worker.start(), 0);
   while (worker.isRunning()) std::this_thread::yield();
+  EXPECT_TRUE(currentInside.load());
+  EXPECT_FALSE(worker.isCurrentThread());
   EXPECT_EQ(stopResult.load(), -4);
   EXPECT_EQ(joinResult.load(), -4);
   EXPECT_EQ(worker.join(), -4);
