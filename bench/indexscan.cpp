@@ -72,21 +72,26 @@ int benchOne(const std::string& name, const std::string& path, int fileType, int
   }
   double megabytes = static_cast<double>(std::filesystem::file_size(path)) / 1e6;
   catSeconds(path);  // into the page cache
-  double cat = catSeconds(path);
-
-  FileIndexScanThread scan;
-  scan.setFile(path.c_str());
-  scan.setType(fileType);
-  auto start = std::chrono::steady_clock::now();
-  int result = scan.scanNow();
-  double scanTime = secondsSince(start);
-  std::vector<int64_t> ids, offsets;
-  scan.getIndex(ids, offsets);
-  double catAfter = catSeconds(path);
-  double reference = std::min(cat, catAfter);
+  // The machine is shared: the best of three runs of each, interleaved, is the figure.
+  double reference = 1e9;
+  double scanTime = 1e9;
+  int result = 0;
+  size_t keyFrames = 0;
+  for (int run = 0; run < 3; ++run) {
+    reference = std::min(reference, catSeconds(path));
+    FileIndexScanThread scan;
+    scan.setFile(path.c_str());
+    scan.setType(fileType);
+    auto start = std::chrono::steady_clock::now();
+    result = scan.scanNow();
+    scanTime = std::min(scanTime, secondsSince(start));
+    std::vector<int64_t> ids, offsets;
+    scan.getIndex(ids, offsets);
+    keyFrames = ids.size();
+  }
   std::printf("%s: %.0f MB, index scan %.3f s (%.0f MB/s, %zu key frames, result %d); cat %.3f s (%.0f MB/s); "
               "scan / cat = %.2f\n",
-              name.c_str(), megabytes, scanTime, megabytes / scanTime, ids.size(), result, reference,
+              name.c_str(), megabytes, scanTime, megabytes / scanTime, keyFrames, result, reference,
               megabytes / reference, scanTime / reference);
 
   IndexedFileReader reader;

@@ -12,23 +12,34 @@ struct MemorySource {
   jpeg_source_mgr pub;
   const JOCTET* frame;
   size_t length;
+  bool presented;  // the frame has been handed to libjpeg
 };
+
+const JOCTET kEndOfImage[2] = {0xFF, JPEG_EOI};
 
 void initSource(j_decompress_ptr) {}
 void termSource(j_decompress_ptr) {}
 
-// libjpeg wants more than the frame holds (or its first look): present the whole frame again.
+// The first request gets the whole frame. A later one means the frame is cut short: presenting it
+// again from its start can keep libjpeg skipping through the same markers for ever, so it gets an end
+// of image instead (every further request too); picture data missing before it makes the frame damaged.
 boolean fillInputBuffer(j_decompress_ptr cinfo) {
   auto* src = reinterpret_cast<MemorySource*>(cinfo->src);
-  src->pub.next_input_byte = src->frame;
-  src->pub.bytes_in_buffer = src->length;
+  if (!src->presented) {
+    src->presented = true;
+    src->pub.next_input_byte = src->frame;
+    src->pub.bytes_in_buffer = src->length;
+  } else {
+    src->pub.next_input_byte = kEndOfImage;
+    src->pub.bytes_in_buffer = sizeof(kEndOfImage);
+  }
   return TRUE;
 }
 
 void skipInputData(j_decompress_ptr cinfo, long count) {
   if (count <= 0) return;
   auto* src = reinterpret_cast<MemorySource*>(cinfo->src);
-  // Never beyond the frame: a longer skip stops at its end, where the next read presents it again.
+  // Never beyond the frame: a longer skip stops at its end (the frame is cut short).
   const size_t step = static_cast<size_t>(count) < src->pub.bytes_in_buffer ? static_cast<size_t>(count)
                                                                             : src->pub.bytes_in_buffer;
   src->pub.next_input_byte += step;
@@ -52,6 +63,7 @@ void jpegMemorySrc(j_decompress_ptr cinfo, const uint8_t* frame, int frameLength
   src->pub.next_input_byte = nullptr;
   src->frame = frame;
   src->length = frameLength > 0 ? static_cast<size_t>(frameLength) : 0;
+  src->presented = false;
 }
 
 JpegDecoder::JpegDecoder() { std::memset(&m_objDecompress, 0, sizeof(m_objDecompress)); }
@@ -96,6 +108,7 @@ bool JpegDecoder::decodeInto(const uint8_t* frame, int frameLength, int* length)
     return false;
   }
   jpegMemorySrc(&m_objDecompress, frame, frameLength);
+  m_objError.resetDataMissing();
   jpeg_read_header(&m_objDecompress, TRUE);
   const long long pixels = static_cast<long long>(m_objDecompress.image_width) * m_objDecompress.image_height;
   if (m_objDecompress.image_width > static_cast<JDIMENSION>(kMaxSide) ||
@@ -121,6 +134,11 @@ bool JpegDecoder::decodeInto(const uint8_t* frame, int frameLength, int* length)
   while (m_objDecompress.output_scanline < m_objDecompress.output_height) {
     JSAMPROW row = m_objRgb.data() + rowBytes * m_objDecompress.output_scanline;
     jpeg_read_scanlines(&m_objDecompress, &row, 1);
+  }
+  // A frame cut short inside its picture data is dropped; one that lacks only its end marker is whole.
+  if (m_objError.dataMissing()) {
+    jpeg_abort_decompress(&m_objDecompress);
+    return false;
   }
   jpeg_finish_decompress(&m_objDecompress);
   *length = static_cast<int>(needed);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -48,6 +49,18 @@ void adjustChroma(const YuvAdjustParams& params, const YuvPlane& inU, const YuvP
   const int cs = static_cast<int>(std::cos(hue) * 256);
   const int ox = static_cast<int>((std::cos(hue) + std::sin(hue)) * 32768);
   const int oy = static_cast<int>((std::cos(hue) - std::sin(hue)) * 32768);
+  // Every (u, v) pair worked out once, u' in the low byte and v' in the high one: a picture has far
+  // more chroma samples than the 65,536 pairs. Hue alone can push a sample out of range (u = v = 0
+  // turned by 180 degrees gives 256), so the results are clamped whatever the saturation.
+  static thread_local std::vector<uint16_t> table(65536);
+  for (int u = 0; u < 256; ++u) {
+    for (int v = 0; v < 256; ++v) {
+      const int outUValue = clampByte((((u * cs + v * sn - ox) >> 8) * sat >> 8) + 128);
+      const int outVValue = clampByte((((v * cs - u * sn - oy) >> 8) * sat >> 8) + 128);
+      table[(u << 8) | v] = static_cast<uint16_t>(outUValue | (outVValue << 8));
+    }
+  }
+  const uint16_t* pairs = table.data();
   const int rows = rowsToWalk(inU);
   const int width = std::min({inU.width, inV.width, outU.width, outV.width});
   const int lines = std::min({inV.lines, outU.lines, outV.lines});
@@ -57,12 +70,9 @@ void adjustChroma(const YuvAdjustParams& params, const YuvPlane& inU, const YuvP
     uint8_t* dstU = outU.data + static_cast<long long>(r) * outU.pitch;
     uint8_t* dstV = outV.data + static_cast<long long>(r) * outV.pitch;
     for (int x = 0; x < width; ++x) {
-      const int u = srcU[x];
-      const int v = srcV[x];
-      // Hue alone can push a sample out of range (u = v = 0 turned by 180 degrees gives 256), so the
-      // results are clamped whatever the saturation.
-      dstU[x] = static_cast<uint8_t>(clampByte((((u * cs + v * sn - ox) >> 8) * sat >> 8) + 128));
-      dstV[x] = static_cast<uint8_t>(clampByte((((v * cs - u * sn - oy) >> 8) * sat >> 8) + 128));
+      const uint32_t pair = pairs[(srcU[x] << 8) | srcV[x]];
+      dstU[x] = static_cast<uint8_t>(pair);
+      dstV[x] = static_cast<uint8_t>(pair >> 8);
     }
   }
 }

@@ -4,6 +4,7 @@
 // decoding benchmark.
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -34,13 +35,16 @@ inline std::vector<AccessUnit> splitAccessUnits(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   std::istringstream lines(
-      runCommand("ffprobe -v error -show_entries packet=pos,size,flags -of csv=p=0 '" + path + "'"));
+      runCommand("ffprobe -v error -show_entries packet=pos,size,flags -of compact=p=0 '" + path + "'"));
   std::vector<AccessUnit> units;
   std::string line;
   while (std::getline(lines, line)) {
-    long long pos = 0, size = 0;
-    char flags[16] = {0};
-    if (std::sscanf(line.c_str(), "%lld,%lld,%15s", &pos, &size, flags) != 3) continue;
+    // "size=N|pos=N|flags=K_", the fields in ffprobe's own order.
+    const size_t sizeAt = line.find("size="), posAt = line.find("pos="), flagsAt = line.find("flags=");
+    if (sizeAt == std::string::npos || posAt == std::string::npos || flagsAt == std::string::npos) continue;
+    const long long size = std::atoll(line.c_str() + sizeAt + 5);
+    const long long pos = std::atoll(line.c_str() + posAt + 4);
+    const char* flags = line.c_str() + flagsAt + 6;
     if (pos < 0 || pos + size > static_cast<long long>(bytes.size())) continue;
     AccessUnit unit;
     unit.data.assign(bytes.begin() + pos, bytes.begin() + pos + size);
