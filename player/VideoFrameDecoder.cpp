@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "media/SpsParser.h"
+#include "player/H264Decoder.h"
 #include "platform/DebugOutput.h"
 #include "player/VideoFrameInput.h"
 #include "technic/KXMutexLocker.h"
@@ -39,7 +40,7 @@ bool findSequenceParameterSet(const uint8_t* data, int length, int* width, int* 
 
 VideoFrameDecoder::VideoFrameDecoder(const PlayerDebugLog& log, VideoFrameInput& input,
                                      std::unique_ptr<IVideoDecoder> decoder)
-    : m_log(log), m_input(input), m_objDecoder(std::move(decoder)) {}
+    : m_log(log), m_input(input), m_objDecoder(decoder ? std::move(decoder) : std::make_unique<H264Decoder>()) {}
 
 VideoFrameDecoder::~VideoFrameDecoder() { close(); }
 

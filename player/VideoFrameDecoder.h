@@ -31,6 +31,7 @@ class VideoFrameDecoder {
   // Result of a fault inside the decoder.
   static constexpr int kDecoderFault = -10000;
 
+  // decoder: the H.264 decoder to drive (null: libavcodec's, the H264Decoder).
   VideoFrameDecoder(const PlayerDebugLog& log, VideoFrameInput& input, std::unique_ptr<IVideoDecoder> decoder);
   ~VideoFrameDecoder();
   VideoFrameDecoder(const VideoFrameDecoder&) = delete;
