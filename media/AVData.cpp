@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-AVData::AVData() { std::memset(m_szDeviceId, 0, sizeof(m_szDeviceId)); }
+AVData::AVData() : FrameAttributes(255) {}
 
 AVData::AVData(const AVData& other) : AVData() { *this = other; }
 
@@ -12,26 +12,10 @@ AVData::~AVData() { free(); }
 
 AVData& AVData::operator=(const AVData& other) {
   if (this == &other) return *this;
-  std::memcpy(m_szDeviceId, other.m_szDeviceId, sizeof(m_szDeviceId));
-  m_nStreamFormat = other.m_nStreamFormat;
-  m_nESStreamType = other.m_nESStreamType;
-  m_nEncoderType = other.m_nEncoderType;
-  m_nCameraNo = other.m_nCameraNo;
-  m_nSequenceId = other.m_nSequenceId;
-  m_nFrameType = other.m_nFrameType;
-  m_nTimeStamp = other.m_nTimeStamp;
-  m_nBitRate = other.m_nBitRate;
-  m_nImageFormatId = other.m_nImageFormatId;
-  m_nImageWidth = other.m_nImageWidth;
-  m_nImageHeight = other.m_nImageHeight;
-  m_nVideoSystem = other.m_nVideoSystem;
-  m_nFrameRate = other.m_nFrameRate;
+  FrameAttributes::operator=(other);
   m_bDiscontinuityIndicator = other.m_bDiscontinuityIndicator;
   m_nPrivateDataLen = other.m_nPrivateDataLen;
   m_pPrivateData = other.m_pPrivateData;
-  m_nStreamId = other.m_nStreamId;
-  m_nTimeZone = other.m_nTimeZone;
-  m_nDaylightSavingTime = other.m_nDaylightSavingTime;
 
   free();
   m_pData = nullptr;
@@ -83,13 +67,5 @@ bool AVData::copyData(const char* p, unsigned int len) {
   if (p == nullptr || m_pData == nullptr || m_nBufferSize == 0 || len > m_nBufferSize) return false;
   std::memmove(m_pData, p, len);
   m_nDataLength = static_cast<int>(len);
-  return true;
-}
-
-bool AVData::setDeviceId(const char* id) {
-  if (id == nullptr) return false;
-  size_t length = std::strlen(id);
-  if (length > static_cast<size_t>(kDeviceIdMaxLength)) return false;
-  std::memcpy(m_szDeviceId, id, length + 1);
   return true;
 }

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-AVFrameData::AVFrameData() { std::memset(m_szDeviceId, 0, sizeof(m_szDeviceId)); }
+AVFrameData::AVFrameData() : FrameAttributes(0) {}
 
 AVFrameData::AVFrameData(const AVFrameData& other) : AVFrameData() { *this = other; }
 
@@ -12,23 +12,7 @@ AVFrameData::~AVFrameData() { free(); }
 
 AVFrameData& AVFrameData::operator=(const AVFrameData& other) {
   if (this == &other) return *this;
-  std::memcpy(m_szDeviceId, other.m_szDeviceId, sizeof(m_szDeviceId));
-  m_nStreamFormat = other.m_nStreamFormat;
-  m_nESStreamType = other.m_nESStreamType;
-  m_nEncoderType = other.m_nEncoderType;
-  m_nCameraNo = other.m_nCameraNo;
-  m_nSequenceId = other.m_nSequenceId;
-  m_nFrameType = other.m_nFrameType;
-  m_nTimeStamp = other.m_nTimeStamp;
-  m_nFrameRate = other.m_nFrameRate;
-  m_nBitRate = other.m_nBitRate;
-  m_nImageFormatId = other.m_nImageFormatId;
-  m_nImageWidth = other.m_nImageWidth;
-  m_nImageHeight = other.m_nImageHeight;
-  m_nVideoSystem = other.m_nVideoSystem;
-  m_nStreamId = other.m_nStreamId;
-  m_nTimeZone = other.m_nTimeZone;
-  m_nDaylightSavingTime = other.m_nDaylightSavingTime;
+  FrameAttributes::operator=(other);
 
   free();
   m_pData = nullptr;
@@ -84,13 +68,5 @@ bool AVFrameData::setDataEx(const char* p, unsigned int len) {
   free();  // an owned buffer would otherwise be lost, and the borrowed bytes later released
   m_pData = const_cast<char*>(p);
   m_nDataLen = static_cast<int>(len);
-  return true;
-}
-
-bool AVFrameData::setDeviceId(const char* id) {
-  if (id == nullptr) return false;
-  size_t length = std::strlen(id);
-  if (length > static_cast<size_t>(kDeviceIdMaxLength)) return false;
-  std::memcpy(m_szDeviceId, id, length + 1);
   return true;
 }

@@ -2,15 +2,14 @@
 #include <cstdint>
 #include <vector>
 
-#include "media/FrameList.h"
-#include "media/FrameParser.h"
+#include "media/FrameListParser.h"
 
 class KXAVFrameHead;
 
 // Frame parser for private frame streams: 40-byte frame heads, each followed by its payload.
 // A head is taken as a frame only when the start code of the next head follows its payload exactly
 // (or, at the end of the stream, when its payload reaches the end); every other byte is stepped over.
-class HeadFrameParser : public FrameParser {
+class HeadFrameParser : public FrameListParser {
  public:
   // getParsedLength reports this minus the bytes skipped before the first frame.
   static constexpr int kParsedLengthBase = 940000;
@@ -30,41 +29,9 @@ class HeadFrameParser : public FrameParser {
   int scanKeyFrames(Buffer& b, std::vector<int64_t>& ids, std::vector<int64_t>& offsets) override;
   void setEndOfStream(bool atEnd) override { m_bEndOfStream = atEnd; }
 
-  bool moveToBegin() override { return m_frames.moveToBegin(); }
-  bool moveToEnd() override { return m_frames.moveToEnd(); }
-  bool restorePosition() override { return m_frames.restorePosition(); }
-  int nextFrame(AVData*& out) override { return m_frames.nextFrame(out); }
-  int nextVideoFrame(AVData*& out) override { return m_frames.nextVideoFrame(out); }
-  int previousVideoFrame(AVData*& out) override { return m_frames.previousVideoFrame(out); }
-  int previousFrame(AVData*& out) override { return m_frames.previousFrame(out); }
-  int nextKeyFrame(AVData*& out) override { return m_frames.nextKeyFrame(out); }
-  int previousKeyFrame(AVData*& out, bool includeCurrent) override {
-    return m_frames.previousKeyFrame(out, includeCurrent);
-  }
-  int findKeyFrameById(int64_t id, AVData*& out, int direction) override {
-    return m_frames.findKeyFrameById(id, out, direction);
-  }
-  int findVideoFrameById(int64_t id, AVData*& out, int direction) override {
-    return m_frames.findVideoFrameById(id, out, direction);
-  }
-  int findVideoFrameByTime(int64_t time, AVData*& out, int direction) override {
-    return m_frames.findVideoFrameByTime(time, out, direction);
-  }
-
-  int64_t getFirstSequenceId() override { return m_frames.getFirstSequenceId(); }
-  int64_t getLastSequenceId() override { return m_frames.getLastSequenceId(); }
-  int64_t getFirstTimeStamp() override { return m_frames.getFirstTimeStamp(); }
-  int64_t getLastTimeStamp() override { return m_frames.getLastTimeStamp(); }
-  int64_t getLastVideoTimeStamp() override { return m_frames.getLastVideoTimeStamp(); }
-  int64_t getFirstVideoTimeStamp() override { return m_frames.getFirstVideoTimeStamp(); }
-  int64_t getLastVideoSequenceId() override { return m_frames.getLastVideoSequenceId(); }
-  int64_t getFirstVideoSequenceId() override { return m_frames.getFirstVideoSequenceId(); }
-  int64_t getVideoFrameCount() override { return m_frames.getVideoFrameCount(); }
-
   int getParsedLength() override { return kParsedLengthBase - m_nSkippedBytes; }
   int getTailLength() override { return 0; }
   int getLeftoverLength() override { return m_nLeftoverLength; }
-  bool isEmpty() override { return m_frames.isEmpty(); }
   int getImageHeight() override { return 0; }
   int getImageWidth() override { return 0; }
   int getImageFormatId() override { return m_nImageFormatId; }
@@ -82,7 +49,6 @@ class HeadFrameParser : public FrameParser {
   int m_nInputLength = 0;
   int m_nSkippedBytes = 0;
   int m_nLeftoverLength = 0;
-  FrameList m_frames;
   int m_nImageFormatId = 0;
   bool m_bStartTimeSet = false;
   int64_t m_nStartTime = 0;

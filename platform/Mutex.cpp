@@ -4,20 +4,13 @@
 #include <cerrno>
 #include <pthread.h>
 
+#include "platform/InjectedFailures.h"
 #include "platform/Thread.h"
 
 namespace platform {
 namespace {
 
-std::atomic<int> g_failCreations{0};
-
-bool consumeInjectedFailure() {
-  int pending = g_failCreations.load();
-  while (pending > 0) {
-    if (g_failCreations.compare_exchange_weak(pending, pending - 1)) return true;
-  }
-  return false;
-}
+InjectedFailures g_failCreations;
 
 }  // namespace
 
@@ -30,10 +23,10 @@ struct Mutex::Core {
   int depth = 0;  // written only by the owner
 };
 
-void Mutex::failNextCreations(int count) { g_failCreations.store(count); }
+void Mutex::failNextCreations(int count) { g_failCreations.arm(count); }
 
 Mutex::Mutex() : m_core(new Core) {
-  if (consumeInjectedFailure()) return;
+  if (g_failCreations.consume()) return;
   pthread_mutexattr_t attributes;
   if (pthread_mutexattr_init(&attributes) != 0) return;
   bool configured = pthread_mutexattr_setrobust(&attributes, PTHREAD_MUTEX_ROBUST) == 0;

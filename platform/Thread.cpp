@@ -4,13 +4,15 @@
 #include <pthread.h>
 #include <utility>
 
+#include "platform/InjectedFailures.h"
+
 static_assert(sizeof(pthread_t) == sizeof(unsigned long), "thread handles are kept as unsigned long");
 
 namespace platform {
 namespace {
 
 std::atomic<ThreadId> g_nextId{1};
-std::atomic<int> g_failCreations{0};
+InjectedFailures g_failCreations;
 thread_local ThreadId t_id = 0;
 
 ThreadId allocateId() {
@@ -33,14 +35,6 @@ void* threadEntry(void* argument) {
   return nullptr;
 }
 
-bool consumeInjectedFailure() {
-  int pending = g_failCreations.load();
-  while (pending > 0) {
-    if (g_failCreations.compare_exchange_weak(pending, pending - 1)) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 ThreadId currentThreadId() {
@@ -48,7 +42,7 @@ ThreadId currentThreadId() {
   return t_id;
 }
 
-void Thread::failNextCreations(int count) { g_failCreations.store(count); }
+void Thread::failNextCreations(int count) { g_failCreations.arm(count); }
 
 Thread::~Thread() {
   if (!m_held) return;
@@ -60,7 +54,7 @@ Thread::~Thread() {
 }
 
 bool Thread::start(std::function<void()> body) {
-  if (m_held || consumeInjectedFailure()) return false;
+  if (m_held || g_failCreations.consume()) return false;
   ThreadId id = allocateId();
   StartBlock* block = new StartBlock{std::move(body), id};
   // The id is stored before the thread exists, so the new thread may ask isCurrent at once.

@@ -2,8 +2,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "media/FrameList.h"
-#include "media/FrameParser.h"
+#include "media/FrameListParser.h"
 #include "media/mpegts/FrameInfoRecord.h"
 #include "media/mpegts/MPEG_TS_Unpackager.h"
 
@@ -15,7 +14,7 @@ class Buffer;
 // turned from 90 kHz ticks into microseconds. The unpackager and the timing state live as long as the
 // parser, so consecutive chunks of one recording continue one another; a new recording needs a new
 // parser. Frames before the first key frame with a record are consumed and discarded.
-class TSFrameParser : public FrameParser {
+class TSFrameParser : public FrameListParser {
  public:
   static constexpr int kUnpackagerBufferSize = 940000;
   // Whole-buffer parses and scans of at most this many bytes parse nothing.
@@ -38,41 +37,14 @@ class TSFrameParser : public FrameParser {
   // At the end of the stream the frame still in assembly is delivered too.
   void setEndOfStream(bool atEnd) override { m_endOfStream = atEnd; }
 
-  bool moveToBegin() override { return m_frames.moveToBegin(); }
-  bool moveToEnd() override { return m_frames.moveToEnd(); }
-  bool restorePosition() override { return m_frames.restorePosition(); }
   int nextFrame(AVData*& out) override;
   int nextVideoFrame(AVData*& out) override;
-  int previousVideoFrame(AVData*& out) override { return m_frames.previousVideoFrame(out); }
   int previousFrame(AVData*& out) override;
   int nextKeyFrame(AVData*& out) override;
-  int previousKeyFrame(AVData*& out, bool includeCurrent) override {
-    return m_frames.previousKeyFrame(out, includeCurrent);
-  }
-  int findKeyFrameById(int64_t id, AVData*& out, int direction) override {
-    return m_frames.findKeyFrameById(id, out, direction);
-  }
-  int findVideoFrameById(int64_t id, AVData*& out, int direction) override {
-    return m_frames.findVideoFrameById(id, out, direction);
-  }
-  int findVideoFrameByTime(int64_t time, AVData*& out, int direction) override {
-    return m_frames.findVideoFrameByTime(time, out, direction);
-  }
-
-  int64_t getFirstSequenceId() override { return m_frames.getFirstSequenceId(); }
-  int64_t getLastSequenceId() override { return m_frames.getLastSequenceId(); }
-  int64_t getFirstTimeStamp() override { return m_frames.getFirstTimeStamp(); }
-  int64_t getLastTimeStamp() override { return m_frames.getLastTimeStamp(); }
-  int64_t getLastVideoTimeStamp() override { return m_frames.getLastVideoTimeStamp(); }
-  int64_t getFirstVideoTimeStamp() override { return m_frames.getFirstVideoTimeStamp(); }
-  int64_t getLastVideoSequenceId() override { return m_frames.getLastVideoSequenceId(); }
-  int64_t getFirstVideoSequenceId() override { return m_frames.getFirstVideoSequenceId(); }
-  int64_t getVideoFrameCount() override { return m_frames.getVideoFrameCount(); }
 
   int getParsedLength() override { return m_parsedLength; }
   int getTailLength() override { return m_tailLength; }
   int getLeftoverLength() override { return m_leftoverLength; }
-  bool isEmpty() override { return m_frames.isEmpty(); }
   int getImageHeight() override { return m_imageHeight; }
   int getImageWidth() override { return m_imageWidth; }
   int getImageFormatId() override { return m_imageFormatId; }
@@ -112,7 +84,6 @@ class TSFrameParser : public FrameParser {
   int m_parsedLength = 0;
   int m_leftoverLength = 0;
   int m_tailLength = 0;
-  FrameList m_frames;
   int m_imageHeight = 0;
   int m_imageWidth = 0;
   int m_imageFormatId = 0;

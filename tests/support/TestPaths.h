@@ -12,6 +12,8 @@ std::string generatedDir();
 std::string fixturePath(const std::string& name);
 // A fresh, empty scratch folder for one test; removed by nobody (it lives under the build tree's tmp).
 std::string scratchDir(const std::string& testName);
+// The whole content of a file (empty when it cannot be read).
+std::string readFile(const std::string& path);
 // True when a program (ffmpeg, ffprobe) can be run from PATH.
 bool haveProgram(const std::string& name);
 // Runs a shell command and returns its standard output; exitCode receives the exit status.

@@ -7,17 +7,6 @@
 
 #include "support/TestPaths.h"
 
-namespace {
-
-std::string readAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
-}  // namespace
-
 TEST(BinaryFile, SeekIsClampedToTheFile) {
   std::string path = kxtest::scratchDir("BinarySeek") + "/thousand";
   std::ofstream(path, std::ios::binary) << std::string(1000, 'q');
@@ -59,7 +48,7 @@ TEST(BinaryFile, CreateKeepsContentsUnlessTruncateIsGiven) {
     ASSERT_TRUE(file.open(path.c_str(), c.flags));
     EXPECT_EQ(file.getLength(), static_cast<std::int64_t>(c.after.size()));
     file.close();
-    EXPECT_EQ(readAll(path), c.after);
+    EXPECT_EQ(kxtest::readFile(path), c.after);
   }
   BinaryFile missing;
   EXPECT_FALSE(missing.open((dir + "/absent").c_str(), 0x01));
@@ -91,5 +80,5 @@ TEST(BinaryFile, ReadsAndWritesAndReportsMisuse) {
   EXPECT_EQ(reader.getLength(), -1);
   EXPECT_FALSE(reader.seek(0, 0));
   EXPECT_FALSE(reader.open(nullptr, 0x01));
-  EXPECT_EQ(readAll(path), "0123456789");
+  EXPECT_EQ(kxtest::readFile(path), "0123456789");
 }

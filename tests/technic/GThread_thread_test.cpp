@@ -220,6 +220,7 @@ TEST_F(GThreadTest, TeardownFailuresAreLoggedWithTheWorkersId) {
     std::remove(m_log.c_str());
     m_operations.teardownBody = c.body;
     m_operations.threads.clear();
+    m_operations.runCalls = 0;  // the wait below must see this case's worker, not the last one
     auto thread = makeThread();
     ASSERT_TRUE(thread->setup());
     while (m_operations.runCalls.load() == 0) std::this_thread::yield();

@@ -13,13 +13,6 @@
 
 namespace {
 
-std::string readAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
 bool exists(const std::string& path) { return std::ifstream(path).good(); }
 
 const std::regex kLine(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d,\[ThreadException\] hello\n)");
@@ -29,7 +22,7 @@ const std::regex kLine(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d,\[ThreadException\] hel
 TEST(KXLogger, FirstLineCreatesTheLogWithOneTaggedLine) {
   std::string path = kxtest::scratchDir("LogFirst") + "/ThreadException.log";
   writeLogLine(path.c_str(), "ThreadException", "hello", 10240, 1);
-  EXPECT_TRUE(std::regex_match(readAll(path), kLine)) << readAll(path);
+  EXPECT_TRUE(std::regex_match(kxtest::readFile(path), kLine)) << kxtest::readFile(path);
   EXPECT_FALSE(exists(path + ".1"));
 }
 
@@ -47,11 +40,11 @@ TEST(KXLogger, ALogAtItsSizeLimitIsRenamedToTheFirstBackupBeforeTheLine) {
     std::ofstream(path + ".1", std::ios::binary) << "older backup";
     writeLogLine(path.c_str(), "ThreadException", "hello", 10240, 2);
     if (c.rotates) {
-      EXPECT_EQ(readAll(path + ".1"), std::string(c.existing, 'x'));
-      EXPECT_TRUE(std::regex_match(readAll(path), kLine));
+      EXPECT_EQ(kxtest::readFile(path + ".1"), std::string(c.existing, 'x'));
+      EXPECT_TRUE(std::regex_match(kxtest::readFile(path), kLine));
     } else {
-      EXPECT_EQ(readAll(path + ".1"), "older backup");
-      std::string content = readAll(path);
+      EXPECT_EQ(kxtest::readFile(path + ".1"), "older backup");
+      std::string content = kxtest::readFile(path);
       EXPECT_EQ(content.substr(0, c.existing), std::string(c.existing, 'x'));
       EXPECT_TRUE(std::regex_match(content.substr(c.existing), kLine));
     }
@@ -69,15 +62,15 @@ TEST(KXLogger, ALongLivedLoggerCyclesThroughItsBackups) {
   EXPECT_EQ(logger.backupName(), path + ".2");
   logger.write("T", "three");
   EXPECT_EQ(logger.backupName(), path + ".1");
-  EXPECT_NE(readAll(path + ".1").find("one"), std::string::npos);
-  EXPECT_NE(readAll(path + ".2").find("two"), std::string::npos);
-  EXPECT_NE(readAll(path).find("three"), std::string::npos);
+  EXPECT_NE(kxtest::readFile(path + ".1").find("one"), std::string::npos);
+  EXPECT_NE(kxtest::readFile(path + ".2").find("two"), std::string::npos);
+  EXPECT_NE(kxtest::readFile(path).find("three"), std::string::npos);
 
   KXLogger noBackups;
   noBackups.init(path.c_str(), 1, 0);  // not a valid count: taken as 1 rather than dividing by zero
   noBackups.write("T", "four");
   noBackups.write("T", "five");
-  EXPECT_NE(readAll(path).find("five"), std::string::npos);
+  EXPECT_NE(kxtest::readFile(path).find("five"), std::string::npos);
 }
 
 TEST(KXLogger, UseBeforeInitPrintsTheLineAndWritesNoFile) {
@@ -117,7 +110,7 @@ TEST(RebootDevice, LogsTheRequestAndLeavesTheCommandToTheRunner) {
   rebootDevice("GThread running exception.");
   setRebootCommandRunner(previous);
   EXPECT_EQ(commands, std::vector<std::string>{"/factory_setting/reboot.sh &"});
-  EXPECT_TRUE(std::regex_match(readAll(log),
+  EXPECT_TRUE(std::regex_match(kxtest::readFile(log),
                                std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d,\[Reboot\] GThread running exception\.\n)")));
 
   // The default runner runs nothing and says so on the debugger output.
@@ -125,5 +118,5 @@ TEST(RebootDevice, LogsTheRequestAndLeavesTheCommandToTheRunner) {
   rebootDevice("GThread setup exception.");
   setRebootLogPath(previousPath);
   EXPECT_TRUE(capture.contains("/factory_setting/reboot.sh &"));
-  EXPECT_NE(readAll(log).find("[Reboot] GThread setup exception."), std::string::npos);
+  EXPECT_NE(kxtest::readFile(log).find("[Reboot] GThread setup exception."), std::string::npos);
 }

@@ -13,12 +13,6 @@
 #include "support/TestPaths.h"
 
 namespace {
-std::string readAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
 }  // namespace
 
 TEST(KXLogger, ConcurrentOneShotLinesNeverInterleaveARotation) {
@@ -52,6 +46,6 @@ TEST(KXLogger, ConcurrentOneShotLinesNeverInterleaveARotation) {
   }
   for (auto& thread : threads) thread->join();
   EXPECT_EQ(badBackups, 0) << "e.g. [" << example << "]";
-  EXPECT_TRUE(std::regex_match(readAll(path), line));
-  EXPECT_TRUE(std::regex_match(readAll(path + ".1"), line));
+  EXPECT_TRUE(std::regex_match(kxtest::readFile(path), line));
+  EXPECT_TRUE(std::regex_match(kxtest::readFile(path + ".1"), line));
 }

@@ -9,13 +9,6 @@
 
 namespace {
 
-std::string readAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
 void writeAll(const std::string& path, const std::string& content) {
   std::ofstream(path, std::ios::binary) << content;
 }
@@ -48,7 +41,7 @@ TEST(StdioFile, OpenFlagsGiveTheirModes) {
       EXPECT_EQ(file.write("Z", 1), c.writeResult);
       EXPECT_TRUE(file.close());
     }
-    EXPECT_EQ(readAll(path), c.content);
+    EXPECT_EQ(kxtest::readFile(path), c.content);
 
     std::string missing = dir + "/missing";
     std::remove(missing.c_str());
