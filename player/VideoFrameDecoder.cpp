@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "media/SpsParser.h"
+#include "player/H264Decoder.h"
 #include "platform/DebugOutput.h"
 #include "player/VideoFrameInput.h"
 #include "technic/KXMutexLocker.h"
@@ -39,7 +40,7 @@ bool findSequenceParameterSet(const uint8_t* data, int length, int* width, int* 
 
 VideoFrameDecoder::VideoFrameDecoder(const PlayerDebugLog& log, VideoFrameInput& input,
                                      std::unique_ptr<IVideoDecoder> decoder)
-    : m_log(log), m_input(input), m_objDecoder(std::move(decoder)) {}
+    : m_log(log), m_input(input), m_objDecoder(decoder ? std::move(decoder) : std::make_unique<H264Decoder>()) {}
 
 VideoFrameDecoder::~VideoFrameDecoder() { close(); }
 
@@ -212,11 +213,21 @@ void VideoFrameDecoder::presentPicture(DecodedPicture* picture, int64_t token) {
   m_pCurPicture->setImageHeight(h);
   m_nCurrentFrameId = m_pCurPicture->getSequenceId();
   m_nCurrentTimestamp = m_pCurPicture->getTimeStamp();
-  adjustPicture(w, h);
+  // The callback lock is held from the adjustment on: with a callback set, an adjusted picture of
+  // even size is written straight into the packed I420 buffer the callback gets, saving a copy.
+  KXMutexLocker locker(m_csDecodeCallback, __FILE__, __LINE__);
+  const bool packed = m_pfnDecode != nullptr && w > 0 && h > 0 && w % 2 == 0 && h % 2 == 0;
+  adjustPicture(w, h, packed);
   callDecodeCallback(w, h);
 }
 
-void VideoFrameDecoder::adjustPicture(int w, int h) {
+char* VideoFrameDecoder::i420Buffer(int w, int h) {
+  const size_t bufferSize = static_cast<size_t>(static_cast<long long>(w) * h * 1.5);
+  if (m_objI420.size() != bufferSize) m_objI420.assign(bufferSize, 0);
+  return m_objI420.data();
+}
+
+void VideoFrameDecoder::adjustPicture(int w, int h, bool intoI420) {
   if (m_objYuvParams.isNeutral()) {
     if (m_bYuvAdjustActive) {
       m_bYuvAdjustActive = false;
@@ -229,6 +240,31 @@ void VideoFrameDecoder::adjustPicture(int w, int h) {
     m_log.printMessage(3, "start YUV pic adjust ...");
   }
   const DecodedPicture& in = *m_pDecodedPicture;
+  DecodedPicture* target = nullptr;
+  if (intoI420) {
+    char* buffer = i420Buffer(w, h);
+    const size_t luma = static_cast<size_t>(w) * h;
+    m_objI420Planes.data[0] = reinterpret_cast<uint8_t*>(buffer);
+    m_objI420Planes.data[1] = reinterpret_cast<uint8_t*>(buffer + luma);
+    m_objI420Planes.data[2] = reinterpret_cast<uint8_t*>(buffer + luma + luma / 4);
+    m_objI420Planes.linesize[0] = w;
+    m_objI420Planes.linesize[1] = m_objI420Planes.linesize[2] = w / 2;
+    target = &m_objI420Planes;
+  } else {
+    target = adjustedPlanes(w, h, in);
+  }
+  YuvPlanes source, output;
+  for (int i = 0; i < 3; ++i) {
+    const int rows = i == 0 ? h : h / 2;
+    const int width = i == 0 ? w : w / 2;
+    source.plane[i] = {in.data[i], in.linesize[i], rows, width};
+    output.plane[i] = {target->data[i], target->linesize[i], rows, width};
+  }
+  PictureAdjustFilter::adjustYUVPicture(m_objYuvParams, &source, &output);
+  m_pDecodedPicture = target;
+}
+
+DecodedPicture* VideoFrameDecoder::adjustedPlanes(int w, int h, const DecodedPicture& in) {
   // The planes follow the decoded picture's size and line sizes, whatever changed them.
   AdjustedPicture* out = m_pAdjustedPicture.get();
   if (out == nullptr || out->width != w || out->height != h ||
@@ -244,26 +280,19 @@ void VideoFrameDecoder::adjustPicture(int w, int h) {
       out->planes.linesize[i] = in.linesize[i];
     }
   }
-  YuvPlanes source, target;
-  for (int i = 0; i < 3; ++i) {
-    const int rows = i == 0 ? h : h / 2;
-    const int width = i == 0 ? w : w / 2;
-    source.plane[i] = {in.data[i], in.linesize[i], rows, width};
-    target.plane[i] = {out->planes.data[i], out->planes.linesize[i], rows, width};
-  }
-  PictureAdjustFilter::adjustYUVPicture(m_objYuvParams, &source, &target);
-  m_pDecodedPicture = &out->planes;
+  return &out->planes;
 }
 
 void VideoFrameDecoder::callDecodeCallback(int w, int h) {
-  KXMutexLocker locker(m_csDecodeCallback, __FILE__, __LINE__);
   if (m_pfnDecode == nullptr || w <= 0 || h <= 0) return;
   const long long lumaSize = static_cast<long long>(w) * h;
   const long size = static_cast<long>(lumaSize + 2 * (lumaSize / 4));
-  const size_t bufferSize = static_cast<size_t>(lumaSize * 1.5);
-  if (m_objI420.size() != bufferSize) m_objI420.assign(bufferSize, 0);
+  char* out = i420Buffer(w, h);
+  if (m_pDecodedPicture == &m_objI420Planes) {
+    callWithInfo(out, size, w, h);  // adjusted straight into the buffer
+    return;
+  }
   const DecodedPicture& picture = *m_pDecodedPicture;
-  char* out = m_objI420.data();
   for (int r = 0; r < h; ++r) {
     std::memcpy(out + static_cast<size_t>(r) * w, picture.data[0] + static_cast<size_t>(r) * picture.linesize[0],
                 static_cast<size_t>(w));
@@ -276,13 +305,17 @@ void VideoFrameDecoder::callDecodeCallback(int w, int h) {
     std::memcpy(out + vOffset + at, picture.data[2] + static_cast<size_t>(r) * picture.linesize[2],
                 static_cast<size_t>(w / 2));
   }
+  callWithInfo(out, size, w, h);
+}
+
+void VideoFrameDecoder::callWithInfo(const char* picture, long size, int w, int h) {
   FRAME_INFO info;
   info.width = w;
   info.height = h;
   info.timeStamp = static_cast<int>(static_cast<uint32_t>(static_cast<uint64_t>(m_pCurPicture->getTimeStamp() / 90)));
   info.type = FRAME_TYPE_I420;
   info.frameRate = m_pCurPicture->getFrameRate();
-  m_pfnDecode(m_nDecodePort, out, size, &info, m_pDecodeUser);
+  m_pfnDecode(m_nDecodePort, picture, size, &info, m_pDecodeUser);
 }
 
 bool VideoFrameDecoder::decodeJPEG(const AVData& frame) {

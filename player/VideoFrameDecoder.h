@@ -31,6 +31,7 @@ class VideoFrameDecoder {
   // Result of a fault inside the decoder.
   static constexpr int kDecoderFault = -10000;
 
+  // decoder: the H.264 decoder to drive (null: libavcodec's, the H264Decoder).
   VideoFrameDecoder(const PlayerDebugLog& log, VideoFrameInput& input, std::unique_ptr<IVideoDecoder> decoder);
   ~VideoFrameDecoder();
   VideoFrameDecoder(const VideoFrameDecoder&) = delete;
@@ -89,8 +90,12 @@ class VideoFrameDecoder {
   // Every picture the decoder has ready goes out: the count, or a negative error.
   int deliverPictures();
   void presentPicture(DecodedPicture* picture, int64_t token);
-  void adjustPicture(int w, int h);
+  // Adjusts the decoded picture into the adjusted planes, or (intoI420) into the packed I420 buffer.
+  void adjustPicture(int w, int h, bool intoI420);
+  DecodedPicture* adjustedPlanes(int w, int h, const DecodedPicture& in);
+  char* i420Buffer(int w, int h);
   void callDecodeCallback(int w, int h);
+  void callWithInfo(const char* picture, long size, int w, int h);
   static void copyAttributes(const AVData& from, AVData& to);
 
   const PlayerDebugLog& m_log;
@@ -121,4 +126,5 @@ class VideoFrameDecoder {
   DecodeCallBack m_pfnDecode = nullptr;
   void* m_pDecodeUser = nullptr;
   std::vector<char> m_objI420;
+  DecodedPicture m_objI420Planes;  // the I420 buffer seen as planes
 };

@@ -388,6 +388,25 @@ TEST(VideoFrameDecoderFaults, AdjustedPlanesFollowEverySizeChange) {
       ASSERT_EQ(128, static_cast<uint8_t>(last.picture[i])) << s.w << " " << i;
     }
   }
+  // Without a callback the adjusted copy lives in planes of its own, shaped like the decoded ones.
+  pipeline.decoder.clearDecodeCallBackFunction();
+  for (const Size& s : sizes) {
+    script.width = s.w;
+    script.height = s.h;
+    script.padding = s.padding;
+    ASSERT_TRUE(pipeline.push(frameOf(frames.pFrame, false, id++, 0)));
+    const DecodedPicture* picture = pipeline.decoder.decodedPicture();
+    ASSERT_NE(nullptr, picture);
+    EXPECT_EQ(s.w + s.padding, picture->linesize[0]);
+    for (int r = 0; r < s.h; ++r) {
+      for (int x = 0; x < s.w; ++x) ASSERT_EQ(110, picture->data[0][r * picture->linesize[0] + x]) << s.w;
+    }
+    for (int p = 1; p < 3; ++p) {
+      for (int r = 0; r < s.h / 2; ++r) {
+        for (int x = 0; x < s.w / 2; ++x) ASSERT_EQ(128, picture->data[p][r * picture->linesize[p] + x]) << s.w;
+      }
+    }
+  }
 }
 
 TEST(VideoFrameDecoderFaults, OpenFailureIsReported) {
