@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -32,12 +33,49 @@ void buildLumaTable(const YuvAdjustParams& params, uint8_t table[256]) {
 }
 
 void adjustLuma(const uint8_t table[256], const YuvPlane& in, const YuvPlane& out) {
+  // Two samples per look-up: a table of every byte pair (128 KB, it stays in cache) halves the
+  // look-ups of the largest plane. It is rebuilt only when the byte table changes.
+  static thread_local uint8_t pairSource[256] = {};
+  static thread_local std::vector<uint16_t> pairs;
+  if (pairs.empty() || std::memcmp(pairSource, table, 256) != 0) {
+    pairs.resize(65536);
+    // Index and entry are two bytes as they lie in memory, so the byte order of the host does not matter.
+    for (int first = 0; first < 256; ++first) {
+      for (int second = 0; second < 256; ++second) {
+        const uint8_t key[2] = {static_cast<uint8_t>(first), static_cast<uint8_t>(second)};
+        const uint8_t value[2] = {table[first], table[second]};
+        uint16_t index;
+        std::memcpy(&index, key, 2);
+        std::memcpy(&pairs[index], value, 2);
+      }
+    }
+    std::memcpy(pairSource, table, 256);
+  }
+  const uint16_t* pairTable = pairs.data();
   const int rows = rowsToWalk(in);
   const int width = std::min(in.width, out.width);
   for (int r = 0; r < rows && r < out.lines; ++r) {
     const uint8_t* src = in.data + static_cast<long long>(r) * in.pitch;
     uint8_t* dst = out.data + static_cast<long long>(r) * out.pitch;
-    for (int x = 0; x < width; ++x) dst[x] = table[src[x]];
+    int x = 0;
+    for (; x + 1 < width; x += 2) {
+      uint16_t two;
+      std::memcpy(&two, src + x, 2);
+      const uint16_t adjusted = pairTable[two];
+      std::memcpy(dst + x, &adjusted, 2);
+    }
+    if (x < width) dst[x] = table[src[x]];
+  }
+}
+
+// Every (u, v) pair worked out once, u' in the low byte and v' in the high one.
+void fillChromaTable(uint16_t* table, int sn, int cs, int ox, int oy, int sat) {
+  for (int u = 0; u < 256; ++u) {
+    for (int v = 0; v < 256; ++v) {
+      const int outUValue = clampByte((((u * cs + v * sn - ox) >> 8) * sat >> 8) + 128);
+      const int outVValue = clampByte((((v * cs - u * sn - oy) >> 8) * sat >> 8) + 128);
+      table[(u << 8) | v] = static_cast<uint16_t>(outUValue | (outVValue << 8));
+    }
   }
 }
 
@@ -49,16 +87,18 @@ void adjustChroma(const YuvAdjustParams& params, const YuvPlane& inU, const YuvP
   const int cs = static_cast<int>(std::cos(hue) * 256);
   const int ox = static_cast<int>((std::cos(hue) + std::sin(hue)) * 32768);
   const int oy = static_cast<int>((std::cos(hue) - std::sin(hue)) * 32768);
-  // Every (u, v) pair worked out once, u' in the low byte and v' in the high one: a picture has far
-  // more chroma samples than the 65,536 pairs. Hue alone can push a sample out of range (u = v = 0
+  // A picture has far more chroma samples than the 65,536 (u, v) pairs. Hue alone can push a sample out of range (u = v = 0
   // turned by 180 degrees gives 256), so the results are clamped whatever the saturation.
   static thread_local std::vector<uint16_t> table(65536);
-  for (int u = 0; u < 256; ++u) {
-    for (int v = 0; v < 256; ++v) {
-      const int outUValue = clampByte((((u * cs + v * sn - ox) >> 8) * sat >> 8) + 128);
-      const int outVValue = clampByte((((v * cs - u * sn - oy) >> 8) * sat >> 8) + 128);
-      table[(u << 8) | v] = static_cast<uint16_t>(outUValue | (outVValue << 8));
-    }
+  // The table depends on the hue and the saturation only, which change far less often than pictures.
+  static thread_local bool tableMade = false;
+  static thread_local int tableHue = 0;
+  static thread_local int tableSaturation = 0;
+  if (!tableMade || tableHue != params.hue || tableSaturation != sat) {
+    fillChromaTable(table.data(), sn, cs, ox, oy, sat);
+    tableMade = true;
+    tableHue = params.hue;
+    tableSaturation = sat;
   }
   const uint16_t* pairs = table.data();
   const int rows = rowsToWalk(inU);
