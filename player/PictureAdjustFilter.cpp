@@ -5,6 +5,10 @@
 #include <cstring>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 inline int clampByte(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
@@ -32,9 +36,43 @@ void buildLumaTable(const YuvAdjustParams& params, uint8_t table[256]) {
   }
 }
 
-void adjustLuma(const uint8_t table[256], const YuvPlane& in, const YuvPlane& out) {
-  // Two samples per look-up: a table of every byte pair (128 KB, it stays in cache) halves the
-  // look-ups of the largest plane. It is rebuilt only when the byte table changes.
+// The luma table is affine whenever the gamma leaves values alone (the usual case): then
+// out = clamp(((contrast * in) >> 8) + offset) for every value, which is worked out 16 samples at a
+// time. True, with the two factors, when the table is that line.
+bool lumaTableIsLinear(const uint8_t table[256], const YuvAdjustParams& params, int& contrast, int& offset) {
+  contrast = static_cast<int>(params.contrast * 255);
+  offset = static_cast<int>((params.brightness - 1) * 255) + 128 - contrast / 2;
+  // The vector form multiplies by contrast as an unsigned 16-bit number and adds the offset as a
+  // signed 16-bit one: keep both well inside.
+  if (contrast < 0 || contrast > 65535 || offset < -16384 || offset > 16384) return false;
+  for (int j = 0; j < 256; ++j) {
+    if (table[j] != clampByte(((contrast * j) >> 8) + offset)) return false;
+  }
+  return true;
+}
+
+void adjustLumaLinearRow(const uint8_t* src, uint8_t* dst, int width, int contrast, int offset) {
+  int x = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i factor = _mm_set1_epi16(static_cast<short>(static_cast<uint16_t>(contrast)));
+  const __m128i shift = _mm_set1_epi16(static_cast<short>(offset));
+  for (; x + 16 <= width; x += 16) {
+    const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + x));
+    // (in << 8) * contrast >> 16 is (in * contrast) >> 8 exactly.
+    __m128i low = _mm_mulhi_epu16(_mm_unpacklo_epi8(zero, in), factor);
+    __m128i high = _mm_mulhi_epu16(_mm_unpackhi_epi8(zero, in), factor);
+    low = _mm_adds_epi16(low, shift);
+    high = _mm_adds_epi16(high, shift);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x), _mm_packus_epi16(low, high));
+  }
+#endif
+  for (; x < width; ++x) dst[x] = static_cast<uint8_t>(clampByte(((contrast * src[x]) >> 8) + offset));
+}
+
+// Any other table: two samples per look-up in a table of every byte pair (128 KB, it stays in cache),
+// rebuilt only when the byte table changes.
+void adjustLumaTableRow(const uint8_t table[256], const uint8_t* src, uint8_t* dst, int width) {
   static thread_local uint8_t pairSource[256] = {};
   static thread_local std::vector<uint16_t> pairs;
   if (pairs.empty() || std::memcmp(pairSource, table, 256) != 0) {
@@ -51,69 +89,114 @@ void adjustLuma(const uint8_t table[256], const YuvPlane& in, const YuvPlane& ou
     }
     std::memcpy(pairSource, table, 256);
   }
-  const uint16_t* pairTable = pairs.data();
+  int x = 0;
+  for (; x + 1 < width; x += 2) {
+    uint16_t two;
+    std::memcpy(&two, src + x, 2);
+    std::memcpy(dst + x, &pairs[two], 2);
+  }
+  if (x < width) dst[x] = table[src[x]];
+}
+
+void adjustLuma(const YuvAdjustParams& params, const YuvPlane& in, const YuvPlane& out) {
+  uint8_t table[256];
+  buildLumaTable(params, table);
+  int contrast = 0;
+  int offset = 0;
+  const bool linear = lumaTableIsLinear(table, params, contrast, offset);
   const int rows = rowsToWalk(in);
   const int width = std::min(in.width, out.width);
   for (int r = 0; r < rows && r < out.lines; ++r) {
     const uint8_t* src = in.data + static_cast<long long>(r) * in.pitch;
     uint8_t* dst = out.data + static_cast<long long>(r) * out.pitch;
-    int x = 0;
-    for (; x + 1 < width; x += 2) {
-      uint16_t two;
-      std::memcpy(&two, src + x, 2);
-      const uint16_t adjusted = pairTable[two];
-      std::memcpy(dst + x, &adjusted, 2);
+    if (linear) {
+      adjustLumaLinearRow(src, dst, width, contrast, offset);
+    } else {
+      adjustLumaTableRow(table, src, dst, width);
     }
-    if (x < width) dst[x] = table[src[x]];
   }
 }
 
-// Every (u, v) pair worked out once, u' in the low byte and v' in the high one.
-void fillChromaTable(uint16_t* table, int sn, int cs, int ox, int oy, int sat) {
-  for (int u = 0; u < 256; ++u) {
-    for (int v = 0; v < 256; ++v) {
-      const int outUValue = clampByte((((u * cs + v * sn - ox) >> 8) * sat >> 8) + 128);
-      const int outVValue = clampByte((((v * cs - u * sn - oy) >> 8) * sat >> 8) + 128);
-      table[(u << 8) | v] = static_cast<uint16_t>(outUValue | (outVValue << 8));
+// Hue turn and saturation of the chroma samples. Hue alone can push a sample out of range (u = v = 0
+// turned by 180 degrees gives 256), so the results are clamped whatever the saturation.
+struct ChromaTurn {
+  int sn, cs, ox, oy, sat;
+  explicit ChromaTurn(const YuvAdjustParams& params) {
+    const double hue = static_cast<float>(params.hue * M_PI / 180);
+    sat = static_cast<int>(params.saturation * 256);
+    sn = static_cast<int>(std::sin(hue) * 256);
+    cs = static_cast<int>(std::cos(hue) * 256);
+    ox = static_cast<int>((std::cos(hue) + std::sin(hue)) * 32768);
+    oy = static_cast<int>((std::cos(hue) - std::sin(hue)) * 32768);
+  }
+  uint8_t u(int u, int v) const { return static_cast<uint8_t>(clampByte((((u * cs + v * sn - ox) >> 8) * sat >> 8) + 128)); }
+  uint8_t v(int u, int v) const { return static_cast<uint8_t>(clampByte((((v * cs - u * sn - oy) >> 8) * sat >> 8) + 128)); }
+  // The vector form holds the saturation and the turned values as signed 16-bit numbers.
+  bool fitsVectors() const { return sat >= -32768 && sat <= 32767; }
+};
+
+#if defined(__SSE2__)
+// One output plane of 8 samples: clamp(((pairs . coefficients - offset) >> 8) * sat >> 8) + 128), where
+// the pairs are (u, v) as 16-bit numbers and the dot product is exact in 32 bits.
+inline __m128i turnEight(__m128i pairsLow, __m128i pairsHigh, __m128i coefficients, __m128i offset, __m128i sat) {
+  const __m128i low = _mm_srai_epi32(_mm_sub_epi32(_mm_madd_epi16(pairsLow, coefficients), offset), 8);
+  const __m128i high = _mm_srai_epi32(_mm_sub_epi32(_mm_madd_epi16(pairsHigh, coefficients), offset), 8);
+  // |turned| stays below 800, so the 16-bit packing is exact and the product fits 32 bits.
+  const __m128i turned = _mm_packs_epi32(low, high);
+  const __m128i productLow16 = _mm_mullo_epi16(turned, sat);
+  const __m128i productHigh16 = _mm_mulhi_epi16(turned, sat);
+  const __m128i bias = _mm_set1_epi32(128);
+  const __m128i first = _mm_add_epi32(_mm_srai_epi32(_mm_unpacklo_epi16(productLow16, productHigh16), 8), bias);
+  const __m128i second = _mm_add_epi32(_mm_srai_epi32(_mm_unpackhi_epi16(productLow16, productHigh16), 8), bias);
+  const __m128i words = _mm_packs_epi32(first, second);
+  return _mm_packus_epi16(words, words);
+}
+
+inline __m128i pairOf(int forU, int forV) {
+  return _mm_set1_epi32(static_cast<int>((static_cast<uint32_t>(static_cast<uint16_t>(forV)) << 16) |
+                                         static_cast<uint16_t>(forU)));
+}
+#endif
+
+void adjustChromaRow(const ChromaTurn& turn, const uint8_t* srcU, const uint8_t* srcV, uint8_t* dstU, uint8_t* dstV,
+                     int width) {
+  int x = 0;
+#if defined(__SSE2__)
+  if (turn.fitsVectors()) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i forU = pairOf(turn.cs, turn.sn);
+    const __m128i forV = pairOf(-turn.sn, turn.cs);
+    const __m128i offsetU = _mm_set1_epi32(turn.ox);
+    const __m128i offsetV = _mm_set1_epi32(turn.oy);
+    const __m128i sat = _mm_set1_epi16(static_cast<short>(turn.sat));
+    for (; x + 8 <= width; x += 8) {
+      const __m128i u = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(srcU + x)), zero);
+      const __m128i v = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(srcV + x)), zero);
+      const __m128i pairsLow = _mm_unpacklo_epi16(u, v);
+      const __m128i pairsHigh = _mm_unpackhi_epi16(u, v);
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(dstU + x), turnEight(pairsLow, pairsHigh, forU, offsetU, sat));
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(dstV + x), turnEight(pairsLow, pairsHigh, forV, offsetV, sat));
     }
+  }
+#endif
+  for (; x < width; ++x) {
+    const int u = srcU[x];
+    const int v = srcV[x];
+    dstU[x] = turn.u(u, v);
+    dstV[x] = turn.v(u, v);
   }
 }
 
 void adjustChroma(const YuvAdjustParams& params, const YuvPlane& inU, const YuvPlane& inV, const YuvPlane& outU,
                   const YuvPlane& outV) {
-  const double hue = static_cast<float>(params.hue * M_PI / 180);
-  const int sat = static_cast<int>(params.saturation * 256);
-  const int sn = static_cast<int>(std::sin(hue) * 256);
-  const int cs = static_cast<int>(std::cos(hue) * 256);
-  const int ox = static_cast<int>((std::cos(hue) + std::sin(hue)) * 32768);
-  const int oy = static_cast<int>((std::cos(hue) - std::sin(hue)) * 32768);
-  // A picture has far more chroma samples than the 65,536 (u, v) pairs. Hue alone can push a sample out of range (u = v = 0
-  // turned by 180 degrees gives 256), so the results are clamped whatever the saturation.
-  static thread_local std::vector<uint16_t> table(65536);
-  // The table depends on the hue and the saturation only, which change far less often than pictures.
-  static thread_local bool tableMade = false;
-  static thread_local int tableHue = 0;
-  static thread_local int tableSaturation = 0;
-  if (!tableMade || tableHue != params.hue || tableSaturation != sat) {
-    fillChromaTable(table.data(), sn, cs, ox, oy, sat);
-    tableMade = true;
-    tableHue = params.hue;
-    tableSaturation = sat;
-  }
-  const uint16_t* pairs = table.data();
+  const ChromaTurn turn(params);
   const int rows = rowsToWalk(inU);
   const int width = std::min({inU.width, inV.width, outU.width, outV.width});
   const int lines = std::min({inV.lines, outU.lines, outV.lines});
   for (int r = 0; r < rows && r < lines; ++r) {
-    const uint8_t* srcU = inU.data + static_cast<long long>(r) * inU.pitch;
-    const uint8_t* srcV = inV.data + static_cast<long long>(r) * inV.pitch;
-    uint8_t* dstU = outU.data + static_cast<long long>(r) * outU.pitch;
-    uint8_t* dstV = outV.data + static_cast<long long>(r) * outV.pitch;
-    for (int x = 0; x < width; ++x) {
-      const uint32_t pair = pairs[(srcU[x] << 8) | srcV[x]];
-      dstU[x] = static_cast<uint8_t>(pair);
-      dstV[x] = static_cast<uint8_t>(pair >> 8);
-    }
+    adjustChromaRow(turn, inU.data + static_cast<long long>(r) * inU.pitch, inV.data + static_cast<long long>(r) * inV.pitch,
+                    outU.data + static_cast<long long>(r) * outU.pitch, outV.data + static_cast<long long>(r) * outV.pitch,
+                    width);
   }
 }
 
@@ -131,9 +214,7 @@ double hueToChannel(double p, double q, double t) {
 
 int PictureAdjustFilter::adjustYUVPicture(const YuvAdjustParams& params, const YuvPlanes* in, YuvPlanes* out) {
   if (in == nullptr || out == nullptr) return 0;
-  uint8_t table[256];
-  buildLumaTable(params, table);
-  adjustLuma(table, in->plane[0], out->plane[0]);
+  adjustLuma(params, in->plane[0], out->plane[0]);
   adjustChroma(params, in->plane[1], in->plane[2], out->plane[1], out->plane[2]);
   return 0;
 }
