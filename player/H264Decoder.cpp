@@ -64,6 +64,7 @@ void H264Decoder::close() {
   sws_freeContext(m_pConvert);
   m_pConvert = nullptr;
   m_objPicture = DecodedPicture();
+  std::fputs("\n", stdout);  // a closed decoder ends its line of the console log
 }
 
 int H264Decoder::decode(const char* data, int size, int64_t token) {
