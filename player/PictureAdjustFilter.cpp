@@ -200,6 +200,16 @@ void adjustChroma(const YuvAdjustParams& params, const YuvPlane& inU, const YuvP
   }
 }
 
+// Applies change to the blue, green and red byte of every pixel; a fourth byte is left alone.
+template <typename Change>
+void changeColourBytes(uint8_t* data, int width, int height, int step, Change change) {
+  const long long pixels = static_cast<long long>(width) * height;
+  for (long long i = 0; i < pixels; ++i) {
+    uint8_t* px = data + i * step;
+    for (int c = 0; c < 3; ++c) px[c] = static_cast<uint8_t>(change(px[c]));
+  }
+}
+
 // HSL helpers of the hue and saturation filter.
 double hueToChannel(double p, double q, double t) {
   if (t < 0) t += 1;
@@ -230,22 +240,14 @@ void PictureAdjustFilter::adjustRGBBrightness(int value, int height, int bitsPer
   const int step = bytesPerPixel(bitsPerPixel);
   if (step == 0 || value == 100 || data == nullptr || width <= 0 || height <= 0) return;
   const int factor = value * 128 / 100;
-  const long long pixels = static_cast<long long>(width) * height;
-  for (long long i = 0; i < pixels; ++i) {
-    uint8_t* px = data + i * step;
-    for (int c = 0; c < 3; ++c) px[c] = static_cast<uint8_t>(std::min(255, factor * px[c] / 128));
-  }
+  changeColourBytes(data, width, height, step, [factor](int c) { return std::min(255, factor * c / 128); });
 }
 
 void PictureAdjustFilter::adjustRGBContrast(int bitsPerPixel, int height, int value, int width, uint8_t* data) {
   const int step = bytesPerPixel(bitsPerPixel);
   if (step == 0 || value == 100 || data == nullptr || width <= 0 || height <= 0) return;
   const int factor = value * 128 / 100;
-  const long long pixels = static_cast<long long>(width) * height;
-  for (long long i = 0; i < pixels; ++i) {
-    uint8_t* px = data + i * step;
-    for (int c = 0; c < 3; ++c) px[c] = static_cast<uint8_t>(clampByte(factor * (px[c] - 128) / 128 + 128));
-  }
+  changeColourBytes(data, width, height, step, [factor](int c) { return clampByte(factor * (c - 128) / 128 + 128); });
 }
 
 void PictureAdjustFilter::adjustRGBHueSaturation(int bitsPerPixel, int height, int width, uint8_t* data,
