@@ -90,16 +90,7 @@ int FrameList::previousVideoFrame(AVData*& out) {
 int FrameList::nextKeyFrame(AVData*& out) {
   if (m_nCurrentIndex >= size()) return kNotFound;
   m_nSavedIndex = m_nCurrentIndex;
-  int start = m_nCurrentIndex + 1;
-  for (int index = start; index < size(); ++index) {
-    if (isVideoKeyFrame(*at(index))) {
-      m_nCurrentIndex = index;
-      out = at(index);
-      return 0;
-    }
-  }
-  m_nCurrentIndex = start;
-  return kNotFound;
+  return moveToKeyFrameFrom(m_nCurrentIndex + 1, 1, out);
 }
 
 int FrameList::previousKeyFrame(AVData*& out, bool includeCurrent) {
@@ -107,7 +98,11 @@ int FrameList::previousKeyFrame(AVData*& out, bool includeCurrent) {
   m_nSavedIndex = m_nCurrentIndex;
   int start = includeCurrent ? m_nCurrentIndex : m_nCurrentIndex - 1;
   if (start > size() - 1) start = size() - 1;  // after the last frame there is no current frame
-  for (int index = start; index >= 0; --index) {
+  return moveToKeyFrameFrom(start, -1, out);
+}
+
+int FrameList::moveToKeyFrameFrom(int start, int step, AVData*& out) {
+  for (int index = start; index >= 0 && index < size(); index += step) {
     if (isVideoKeyFrame(*at(index))) {
       m_nCurrentIndex = index;
       out = at(index);

@@ -61,6 +61,9 @@ class FrameList {
   int lastVideoIndex() const;
   int deliver(int index, AVData*& out);
   int findById(int64_t id, AVData*& out, int direction, bool keyFramesOnly);
+  // Moves to the first video key frame from start on, going by step (+1 or -1); without one the
+  // current index becomes start.
+  int moveToKeyFrameFrom(int start, int step, AVData*& out);
 
   std::vector<AVData*> m_frames;
   int m_nCurrentIndex = -1;

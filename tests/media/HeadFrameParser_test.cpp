@@ -69,6 +69,14 @@ int parse(HeadFrameParser& parser, const std::string& bytes) {
   return parser.parse(bytes.data(), static_cast<int>(bytes.size()), true);
 }
 
+// A whole stream of a key frame (id 1) and two P frames (ids 2 and 3).
+int parseKeyAndTwoFrames(HeadFrameParser& parser) {
+  FrameStreamBuilder stream;
+  stream.frame(video(1, true, 0, "a")).frame(video(2, false, 40, "b")).frame(video(3, false, 80, "c"));
+  parser.setEndOfStream(true);
+  return parse(parser, stream.bytes());
+}
+
 std::vector<uint32_t> idsOf(FrameParser& parser) {
   std::vector<uint32_t> ids;
   parser.moveToBegin();
@@ -284,11 +292,8 @@ TEST(HeadFrameParser, OnlyBadHeadsTakeNothing) {
 }
 
 TEST(HeadFrameParser, PreviousFrameAtTheFirstFrameFailsWithoutMoving) {
-  FrameStreamBuilder stream;
-  stream.frame(video(1, true, 0, "a")).frame(video(2, false, 40, "b")).frame(video(3, false, 80, "c"));
   HeadFrameParser parser;
-  parser.setEndOfStream(true);
-  ASSERT_EQ(parse(parser, stream.bytes()), 0);
+  ASSERT_EQ(parseKeyAndTwoFrames(parser), 0);
   AVData* frame = nullptr;
   ASSERT_EQ(parser.nextFrame(frame), 0);
   EXPECT_EQ(parser.previousFrame(frame), -1);
@@ -297,11 +302,8 @@ TEST(HeadFrameParser, PreviousFrameAtTheFirstFrameFailsWithoutMoving) {
 }
 
 TEST(HeadFrameParser, ClearEmptiesTheListAndKeepsTheSavedPosition) {
-  FrameStreamBuilder stream;
-  stream.frame(video(1, true, 0, "a")).frame(video(2, false, 40, "b")).frame(video(3, false, 80, "c"));
   HeadFrameParser parser;
-  parser.setEndOfStream(true);
-  ASSERT_EQ(parse(parser, stream.bytes()), 0);
+  ASSERT_EQ(parseKeyAndTwoFrames(parser), 0);
   AVData* frame = nullptr;
   parser.nextFrame(frame);
   parser.nextFrame(frame);

@@ -8,16 +8,6 @@
 
 using MPEG_TS::PATSection;
 
-namespace {
-
-std::vector<uint8_t> builtPayload(PATSection& pat) {
-  int length = 0;
-  const uint8_t* bytes = pat.build(length);
-  return sectiontest::payloadOf(bytes, length);
-}
-
-}  // namespace
-
 TEST(PATSection, OneProgramBuildsTheSixteenBytesOfVersionOne) {
   PATSection pat;
   pat.setTransportStreamId(256);
@@ -52,7 +42,7 @@ TEST(PATSection, ParseReadsBackWhatBuildWrote) {
   built.setTransportStreamId(0x1234);
   built.addProgram(1, 0x1000);
   built.addProgram(7, 0x1ABC);
-  std::vector<uint8_t> payload = builtPayload(built);
+  std::vector<uint8_t> payload = sectiontest::builtPayload(built);
   PATSection parsed;
   ASSERT_TRUE(parsed.parse(payload.data(), static_cast<int>(payload.size())));
   EXPECT_EQ(0x1234, parsed.getTransportStreamId());
@@ -67,7 +57,7 @@ TEST(PATSection, TheNetworkEntryIsNotTakenForThePMT) {
   PATSection built;
   built.addProgram(0, 0x0010);
   built.addProgram(1, 0x0100);
-  std::vector<uint8_t> payload = builtPayload(built);
+  std::vector<uint8_t> payload = sectiontest::builtPayload(built);
   PATSection parsed;
   ASSERT_TRUE(parsed.parse(payload.data(), static_cast<int>(payload.size())));
   EXPECT_EQ(0x0100, parsed.getPMTPid());
@@ -76,7 +66,7 @@ TEST(PATSection, TheNetworkEntryIsNotTakenForThePMT) {
 TEST(PATSection, MalformedSectionsAreRejectedAndLeaveTheTableAsItWas) {
   PATSection built;
   built.addProgram(1, 0x1000);
-  const std::vector<uint8_t> good = builtPayload(built);
+  const std::vector<uint8_t> good = sectiontest::builtPayload(built);
   struct Case {
     const char* what;
     std::vector<uint8_t> payload;

@@ -10,16 +10,6 @@
 
 using MPEG_TS::PMTSection;
 
-namespace {
-
-std::vector<uint8_t> builtPayload(PMTSection& pmt) {
-  int length = 0;
-  const uint8_t* bytes = pmt.build(length);
-  return sectiontest::payloadOf(bytes, length);
-}
-
-}  // namespace
-
 TEST(PMTSection, BuildsTheLayoutWithRawNames) {
   PMTSection pmt;
   pmt.setProgram(1, "TS stream");
@@ -40,13 +30,13 @@ TEST(PMTSection, BuildsTheLayoutWithRawNames) {
 TEST(PMTSection, OnlyStreamChangesMakeANewVersion) {
   PMTSection pmt;
   pmt.addStream(0xE0, 0x1B, 0x1011, "H.264");
-  std::vector<uint8_t> first = builtPayload(pmt);
+  std::vector<uint8_t> first = sectiontest::builtPayload(pmt);
   EXPECT_EQ(1, pmt.getVersion());
   pmt.setPCRPid(0x1011);
-  EXPECT_EQ(first, builtPayload(pmt));
+  EXPECT_EQ(first, sectiontest::builtPayload(pmt));
   pmt.removeStream(0x1011);
   pmt.addStream(0xE1, 0x10, 0x1012, "Mpeg4");
-  std::vector<uint8_t> second = builtPayload(pmt);
+  std::vector<uint8_t> second = sectiontest::builtPayload(pmt);
   EXPECT_EQ(2, pmt.getVersion());
   PMTSection parsed;
   ASSERT_TRUE(parsed.parse(second.data(), static_cast<int>(second.size())));
@@ -59,11 +49,11 @@ TEST(PMTSection, ASecondCopyAddsNewStreamsAndKeepsTheOld) {
   PMTSection first;
   first.setProgram(1, "TS stream");
   first.addStream(0xE0, 0x1B, 0x1011, "H.264");
-  std::vector<uint8_t> one = builtPayload(first);
+  std::vector<uint8_t> one = sectiontest::builtPayload(first);
   PMTSection second;
   second.setProgram(1, "TS stream");
   second.addStream(0xC0, 0xF1, 0x1021, "G711A");
-  std::vector<uint8_t> two = builtPayload(second);
+  std::vector<uint8_t> two = sectiontest::builtPayload(second);
 
   PMTSection parsed;
   ASSERT_TRUE(parsed.parse(one.data(), static_cast<int>(one.size())));
@@ -84,7 +74,7 @@ TEST(PMTSection, NamesEndAtTheirFirstZeroByte) {
   PMTSection built;
   built.setProgram(1, std::string("prog\0tail", 9));
   built.addStream(0xE0, 0x1B, 0x1011, std::string("vid\0eo", 6));
-  std::vector<uint8_t> payload = builtPayload(built);
+  std::vector<uint8_t> payload = sectiontest::builtPayload(built);
   PMTSection parsed;
   ASSERT_TRUE(parsed.parse(payload.data(), static_cast<int>(payload.size())));
   EXPECT_EQ("prog", parsed.getProgramName());
@@ -103,7 +93,7 @@ TEST(PMTSection, NamesTooLongForOneSectionAreCutToFit) {
   streams.setProgram(1, "TS stream");
   streams.addStream(0xE0, 0x1B, 0x1011, std::string(900, 'a'));
   streams.addStream(0xC0, 0xF1, 0x1021, std::string(900, 'b'));
-  std::vector<uint8_t> payload = builtPayload(streams);
+  std::vector<uint8_t> payload = sectiontest::builtPayload(streams);
   EXPECT_LE(payload.size(), static_cast<size_t>(PMTSection::kBufferSize + 1));
   PMTSection parsed;
   ASSERT_TRUE(parsed.parse(payload.data(), static_cast<int>(payload.size())));
@@ -116,7 +106,7 @@ TEST(PMTSection, MalformedSectionsAreRejectedAndChangeNothing) {
   PMTSection built;
   built.setProgram(1, "TS stream");
   built.addStream(0xE0, 0x1B, 0x1011, "H.264");
-  const std::vector<uint8_t> good = builtPayload(built);
+  const std::vector<uint8_t> good = sectiontest::builtPayload(built);
   // Offsets in the payload: pointer field at 0, section from 1; program-info length at 11-12,
   // the stream entry's ES-info length at 25-26.
   struct Case {

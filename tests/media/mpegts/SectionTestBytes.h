@@ -14,6 +14,14 @@ inline std::vector<uint8_t> payloadOf(const uint8_t* section, int length) {
   return payload;
 }
 
+// The payload of what a section builder wrote.
+template <typename Section>
+std::vector<uint8_t> builtPayload(Section& section) {
+  int length = 0;
+  const uint8_t* bytes = section.build(length);
+  return payloadOf(bytes, length);
+}
+
 // Writes the CRC of everything before the last four bytes into them.
 inline void sealCrc(std::vector<uint8_t>& payload) {
   const size_t end = payload.size() - 4;
