@@ -4,3 +4,6 @@ pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET libavcodec libswscale libavuti
 pkg_check_modules(AMRNB REQUIRED IMPORTED_TARGET opencore-amrnb)
 find_package(JPEG REQUIRED)
 find_package(Iconv)
+# Real platform backends: Qt 6 widgets for windows and drawing, SDL2 for sound.
+find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets)
+pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)

@@ -9,6 +9,7 @@ packages=(
   ffmpeg libavcodec-dev libswscale-dev libavutil-dev
   libjpeg62-turbo-dev libopencore-amrnb-dev
   espeak-ng sox python3
+  qt6-base-dev libsdl2-dev fonts-wqy-zenhei
 )
 
 missing=()
