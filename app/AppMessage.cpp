@@ -52,6 +52,17 @@ WPARAM mouseKeyFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) 
   return flags;
 }
 
+LPARAM packPoint(QPoint point) {
+  const auto x = static_cast<std::uint16_t>(static_cast<std::int16_t>(point.x()));
+  const auto y = static_cast<std::uint16_t>(static_cast<std::int16_t>(point.y()));
+  return static_cast<LPARAM>((static_cast<std::uint32_t>(y) << 16) | x);
+}
+
+QPoint unpackPoint(LPARAM lParam) {
+  const auto bits = static_cast<std::uint32_t>(lParam);
+  return QPoint(static_cast<std::int16_t>(bits & 0xFFFFu), static_cast<std::int16_t>(bits >> 16));
+}
+
 LRESULT sendMouseMessage(QObject* target, std::uint32_t message, WPARAM keyFlags, QPoint screenPoint) {
   QPoint point = screenPoint;
   return sendAppMessage(target, message, keyFlags, reinterpret_cast<LPARAM>(&point));

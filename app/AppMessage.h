@@ -61,6 +61,9 @@ LRESULT sendCommand(QObject* target, std::uint32_t id, std::uint32_t notifyCode,
 LRESULT sendNotify(QObject* target, NotifyHeader& header);
 // Mouse-key flags of a mouse state, as carried in wParam of mouse messages.
 WPARAM mouseKeyFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
+// A point packed into lParam by value: x in the low 16 bits, y in the next 16, both signed.
+LPARAM packPoint(QPoint point);
+QPoint unpackPoint(LPARAM lParam);
 // Sends a mouse message whose lParam points at the given screen point.
 LRESULT sendMouseMessage(QObject* target, std::uint32_t message, WPARAM keyFlags, QPoint screenPoint);
 

@@ -5,7 +5,6 @@
 #include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QKeyEvent>
-#include <thread>
 
 #include "app/AcceleratorTable.h"
 #include "app/AppIds.h"
@@ -44,18 +43,6 @@ TEST_F(MessageTest, SentMessagesArriveAtOnceWithTheirResult) {
   QObject plain;
   EXPECT_EQ(app::sendAppMessage(&plain, app::WM_FILE_END, 0, 0), 0) << "a bystander answers 0";
   EXPECT_EQ(app::sendAppMessage(nullptr, app::WM_FILE_END, 0, 0), 0);
-}
-
-TEST_F(MessageTest, PostedMessagesFromAnyThreadWaitForTheEventLoop) {
-  apptest::MessageRecorder window;
-  std::thread poster([&window] {
-    for (int i = 0; i < 100; ++i) app::postAppMessage(&window, app::WM_FILE_END, static_cast<app::WPARAM>(i), 0);
-  });
-  poster.join();
-  EXPECT_TRUE(window.received.empty()) << "nothing is dispatched inside the post";
-  waitFor(window, 100);
-  ASSERT_EQ(window.received.size(), 100u);
-  for (int i = 0; i < 100; ++i) EXPECT_EQ(window.received[static_cast<std::size_t>(i)].wParam, static_cast<app::WPARAM>(i));
 }
 
 TEST_F(MessageTest, MessagesForADestroyedWindowAreDropped) {
