@@ -1,5 +1,6 @@
 #include "app/CDlgFileList.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 #include <mutex>
@@ -40,19 +41,19 @@ CDlgFileList::CDlgFileList(QWidget* parent) : QWidget(parent) {
   m_skin.load(QString::fromStdString(getImagesDir()), QStringLiteral("list_"));  // relative to the current folder
 
   const QString buttons = QString::fromStdString(getModuleDir() + getButtonImagesDir());
-  struct ButtonSpec {
+  struct ButtonSetup {
     CPngButton** button;
     std::uint32_t id;
     const char* file;
   };
-  const ButtonSpec specs[] = {{&m_add, IDC_LIST_ADD, "add.png"},
+  const ButtonSetup setups[] = {{&m_add, IDC_LIST_ADD, "add.png"},
                               {&m_delete, IDC_LIST_DELETE, "delete.png"},
                               {&m_mode, IDC_LIST_MODE, "mode.png"},
                               {&m_clear, IDC_LIST_CLEAR, "clear.png"},
                               {&m_select, IDC_LIST_SELECT, "select.png"}};
-  for (const ButtonSpec& spec : specs) {
-    *spec.button = new CPngButton(this, spec.id);
-    (*spec.button)->loadImage(buttons + QLatin1String(spec.file));
+  for (const ButtonSetup& setup : setups) {
+    *setup.button = new CPngButton(this, setup.id);
+    (*setup.button)->loadImage(buttons + QLatin1String(setup.file));
   }
 
   m_list = new CInterDragListBox(this);
@@ -93,6 +94,10 @@ void CDlgFileList::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   layoutControls();
   update();
+}
+
+void CDlgFileList::mousePressEvent(QMouseEvent* event) {
+  event->accept();  // a press on the panel's own background ends here; it does not drag the main window
 }
 
 void CDlgFileList::paintEvent(QPaintEvent*) {

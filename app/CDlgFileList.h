@@ -44,6 +44,7 @@ class CDlgFileList : public QWidget, public RuntimeClass, public AppMessageHandl
   bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
 
  private:
   void layoutControls();

@@ -113,6 +113,7 @@ void CPlayerWnd::mouseDoubleClickEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) {
     sendMouseMessage(parentWidget(), WM_VIDEO_DOUBLE_CLICK, mouseKeyFlags(event->buttons(), event->modifiers()),
                      event->globalPosition().toPoint());
+    event->accept();
   } else {
     mousePressEvent(event);  // a right double click is a second right press
   }

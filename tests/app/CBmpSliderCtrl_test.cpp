@@ -102,6 +102,12 @@ TEST_F(BmpSliderTest, AClickOnTheChannelJumpsThereAndTellsTheParent) {
   apptest::sendMouse(m_slider, QEvent::MouseButtonPress, QPoint(35, 9), Qt::LeftButton, Qt::LeftButton);
   EXPECT_EQ(m_slider->pos(), 9);
   EXPECT_EQ(m_slider->pageSize(), 41);
+
+  // A range that does not start at 0 aims at the value under the pointer all the same.
+  m_slider->setRange(1000, 1100);
+  m_slider->setPos(1000);
+  apptest::sendMouse(m_slider, QEvent::MouseButtonPress, QPoint(179, 9), Qt::LeftButton, Qt::LeftButton);
+  EXPECT_EQ(m_slider->pos(), 1050);
 }
 
 TEST_F(BmpSliderTest, DraggingTheThumbShowsThePressedFrameAndFollowsThePointer) {

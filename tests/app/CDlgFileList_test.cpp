@@ -78,6 +78,15 @@ TEST_F(FileListTest, LayoutAtTwoSizes) {
   EXPECT_EQ(shot.pixel(150, 520 - 3) & 0xFFFFFFu, qRgb(35, 36, 40) & 0xFFFFFFu);
 }
 
+TEST_F(FileListTest, PressesOnThePanelDoNotReachTheMainWindow) {
+  CDlgFileList* panel = makePanel();
+  apptest::sendMouse(panel, QEvent::MouseButtonPress, QPoint(160, 10), Qt::LeftButton, Qt::LeftButton);
+  apptest::sendMouse(panel, QEvent::MouseButtonRelease, QPoint(160, 10), Qt::LeftButton, Qt::NoButton);
+  EXPECT_EQ(m_main.mousePresses, 0);
+  apptest::sendMouse(&m_main, QEvent::MouseButtonPress, QPoint(10, 10), Qt::LeftButton, Qt::LeftButton);
+  EXPECT_EQ(m_main.mousePresses, 1) << "the main window itself still gets its own presses";
+}
+
 TEST_F(FileListTest, ADraggedWindowOfAPanelKeepsItsMinimumSize) {
   CDlgFileList floating;
   floating.resize(200, 200);

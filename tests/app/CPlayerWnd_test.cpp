@@ -102,6 +102,7 @@ TEST_F(PlayerWndTest, ClicksReachTheMainWindowAsItsMessages) {
   apptest::sendMouse(&window, QEvent::MouseButtonRelease, point, Qt::LeftButton, Qt::NoButton);
   apptest::sendMouse(&window, QEvent::MouseButtonPress, point, Qt::RightButton, Qt::RightButton);
 
+  EXPECT_EQ(m_main.mousePresses, 0) << "the presses reach the main window only as its messages";
   const auto& got = m_main.received;
   ASSERT_EQ(got.size(), 3u);
   EXPECT_EQ(got[0].message, app::WM_LBUTTONDOWN);

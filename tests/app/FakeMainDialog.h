@@ -17,6 +17,7 @@ class FakeMainDialog : public MessageRecorder, public app::IMainDialog {
   bool itemOpen = false;
   int openId = 0;
   int mode = 0;
+  int mousePresses = 0;  // presses that reached the window itself (passed on by a child)
 
   int openItem(int id) override {
     opened.push_back(id);
@@ -34,6 +35,12 @@ class FakeMainDialog : public MessageRecorder, public app::IMainDialog {
   int openItemId() const override { return openId; }
   int playMode() const override { return mode; }
   void setPlayMode(int playMode) override { mode = playMode; }
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override {
+    ++mousePresses;
+    event->accept();
+  }
 };
 
 }  // namespace apptest
