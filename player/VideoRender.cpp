@@ -425,7 +425,9 @@ platform::HRESULT VideoRender::bltYuvToRgb() {
 }
 
 void VideoRender::callDrawCallbackWith(const platform::SurfaceDesc& desc) {
-  DrawContext context{desc.bits, desc.pitch, desc.width, desc.height, m_nImageFormatId};
+  // The format of the pixels handed out, which on the YUV path differs from the one reported.
+  const int format = desc.format == platform::SurfaceFormat::Bgr24 ? 2 : desc.format == platform::SurfaceFormat::Rgb565 ? 3 : 1;
+  DrawContext context{desc.bits, desc.pitch, desc.width, desc.height, format};
   m_pfnDraw(m_nCallbackPort, &context, m_pCallbackUser);
 }
 
