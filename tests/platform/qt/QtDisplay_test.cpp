@@ -20,15 +20,33 @@ using platform::Rect;
 
 namespace {
 
-// One application for the whole suite, on Qt's offscreen platform: no display needed.
-QApplication& application() {
-  static int argc = 1;
-  static char name[] = "platform_qt_tests";
-  static char* argv[] = {name, nullptr};
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  static QApplication app(argc, argv);
-  return app;
-}
+// One application for the whole suite, on Qt's offscreen platform (no display needed), made by the
+// first test and ended after the last one, inside main.
+class QtEnvironment : public ::testing::Environment {
+ public:
+  QApplication& application() {
+    if (m_pApp == nullptr) {
+      ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+      m_pApp = new QApplication(m_nArgc, m_argv);
+    }
+    return *m_pApp;
+  }
+  void TearDown() override {
+    delete m_pApp;
+    m_pApp = nullptr;
+  }
+
+ private:
+  int m_nArgc = 1;
+  char m_name[32] = "platform_qt_tests";
+  char* m_argv[2] = {m_name, nullptr};
+  QApplication* m_pApp = nullptr;
+};
+
+QtEnvironment* const environment =
+    static_cast<QtEnvironment*>(::testing::AddGlobalTestEnvironment(new QtEnvironment));
+
+QApplication& application() { return environment->application(); }
 
 // A picture with every pixel different: a gradient of 32-bit B, G, R, A.
 std::vector<uint8_t> gradient(int width, int height) {
