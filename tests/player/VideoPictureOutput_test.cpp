@@ -179,7 +179,7 @@ TEST_F(OutputFixture, DrawCallbackPaintsOnTheDrawnPictureAndIsQuietWhilePaused) 
     // Paused: redrawn, no callback.
     pipeline.output.setDrawCallbackEnabled(false);
     const size_t before = MemoryDisplay::instance().blitLog().size();
-    pipeline.output.drawVideoFrame(pipeline.decoder.currentPicture());
+    pipeline.output.redrawCurrentPicture();
     EXPECT_EQ(1, overlay.calls);
     EXPECT_EQ(before + 1, MemoryDisplay::instance().blitLog().size());
     pipeline.output.setDrawCallbackEnabled(true);
