@@ -3,7 +3,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "platform/qt/QtVideoWidget.h"
 #include "platform/qt/QtWindowSystem.h"
 
 namespace platform {
@@ -24,7 +23,7 @@ void QtDisplay::refreshMonitors() {
 
 bool QtDisplay::withWindowPixels(WindowId window,
                                  const std::function<void(std::uint8_t*, int, int, int)>& fn) {
-  return QtWindowSystem::instance().withVideoWidget(window, [&](QtVideoWidget& widget) { widget.withBackImage(fn); });
+  return QtWindowSystem::instance().withBackBuffer(window, fn);
 }
 
 }  // namespace platform

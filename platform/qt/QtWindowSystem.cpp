@@ -5,7 +5,7 @@
 #include <QWidget>
 
 #include "platform/qt/QtDisplay.h"
-#include "platform/qt/QtVideoWidget.h"
+#include "platform/qt/QtBackBuffer.h"
 
 namespace platform {
 
@@ -14,7 +14,8 @@ QtWindowSystem& QtWindowSystem::instance() {
   return *windows;
 }
 
-WindowId QtWindowSystem::registerWidget(QWidget* widget, MessageHandler handler) {
+WindowId QtWindowSystem::registerWidget(QWidget* widget, MessageHandler handler,
+                                        std::shared_ptr<QtBackBuffer> backBuffer) {
   if (widget == nullptr) return 0;
   QtDisplay::instance().refreshMonitors();
   const WindowId id = registerWindow(*this);
@@ -22,7 +23,7 @@ WindowId QtWindowSystem::registerWidget(QWidget* widget, MessageHandler handler)
     std::lock_guard<std::recursive_mutex> lock(m_mutex);
     Entry& entry = m_mapWindows[id];
     entry.widget = widget;
-    entry.video = dynamic_cast<QtVideoWidget*>(widget);
+    entry.back = std::move(backBuffer);
     entry.handler = std::move(handler);
   }
   widget->installEventFilter(this);
@@ -89,11 +90,22 @@ bool QtWindowSystem::eventFilter(QObject* watched, QEvent* event) {
   return QObject::eventFilter(watched, event);
 }
 
-bool QtWindowSystem::withVideoWidget(WindowId window, const std::function<void(QtVideoWidget&)>& fn) {
+bool QtWindowSystem::withBackBuffer(WindowId window, const std::function<void(std::uint8_t*, int, int, int)>& fn) {
+  std::shared_ptr<QtBackBuffer> back;
+  {
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    auto found = m_mapWindows.find(window);
+    if (found == m_mapWindows.end() || !found->second.back) return false;
+    back = found->second.back;
+  }
+  back->write(fn);
+  // Queued: never waits for the GUI thread. A widget closed meanwhile is not asked.
   std::lock_guard<std::recursive_mutex> lock(m_mutex);
   auto found = m_mapWindows.find(window);
-  if (found == m_mapWindows.end() || found->second.video == nullptr) return false;
-  fn(*found->second.video);
+  if (found != m_mapWindows.end()) {
+    QWidget* widget = found->second.widget;
+    QMetaObject::invokeMethod(widget, [widget] { widget->update(); }, Qt::QueuedConnection);
+  }
   return true;
 }
 

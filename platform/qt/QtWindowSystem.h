@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 
 #include "platform/Geometry.h"
@@ -12,7 +13,7 @@ class QWidget;
 
 namespace platform {
 
-class QtVideoWidget;
+class QtBackBuffer;
 
 // The window layer over Qt widgets. Widgets are registered on the GUI thread; their geometry is kept
 // here as the GUI thread last saw it, so that decoder threads never touch a widget. Messages and repaint
@@ -24,13 +25,17 @@ class QtWindowSystem : public QObject, public WindowSystem {
   static QtWindowSystem& instance();
 
   // GUI thread: gives the widget an id (forgotten when the widget is destroyed). Messages posted to it
-  // go to handler on the GUI thread.
-  WindowId registerWidget(QWidget* widget, MessageHandler handler = nullptr);
+  // go to handler on the GUI thread; pictures drawn to it go to its back buffer (widgets without one
+  // cannot be drawn to).
+  WindowId registerWidget(QWidget* widget, MessageHandler handler = nullptr,
+                          std::shared_ptr<QtBackBuffer> backBuffer = nullptr);
   void unregisterWidget(WindowId window);
   void setMessageHandler(WindowId window, MessageHandler handler);
 
-  // For the Qt display: runs fn with the video widget of a window held (null for other windows).
-  bool withVideoWidget(WindowId window, const std::function<void(QtVideoWidget& widget)>& fn);
+  // For the Qt display: runs fn on the window's back buffer (only that buffer is locked meanwhile), then
+  // asks the widget for a repaint. False for a window without one.
+  bool withBackBuffer(WindowId window,
+                      const std::function<void(std::uint8_t* bits, int pitch, int width, int height)>& fn);
 
   // WindowSystem
   bool isWindow(WindowId window) const override;
@@ -48,7 +53,7 @@ class QtWindowSystem : public QObject, public WindowSystem {
  private:
   struct Entry {
     QWidget* widget = nullptr;
-    QtVideoWidget* video = nullptr;
+    std::shared_ptr<QtBackBuffer> back;
     MessageHandler handler;
     Rect client;        // (0, 0, width, height)
     Rect windowRect;    // screen coordinates
