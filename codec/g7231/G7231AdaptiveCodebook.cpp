@@ -26,9 +26,7 @@ void G7231AdaptiveCodebook::contribution(G7231BasicOps& o, int16_t* out, const i
   delayedExcitation(delayed, pastExcitation, openLoopLag - T::Pstep + lagOffset);
   const int16_t* taps = gainTable(gainCodebook(rate, openLoopLag)) + gainIndex * 20;
   for (int i = 0; i < T::SubFrLen; ++i) {
-    int32_t acc = 0;
-    for (int j = 0; j < T::ClPitchOrd; ++j) acc = o.L_mac(acc, delayed[i + j], taps[j]);
-    out[i] = o.round(o.L_shl(acc, 1));
+    out[i] = o.round(o.L_shl(o.L_mac_n(0, delayed + i, taps, T::ClPitchOrd), 1));
   }
 }
 

@@ -23,16 +23,22 @@ int16_t G7231BasicOps::div_l(int32_t numerator, int16_t denominator) {
   if (numerator < 0 || denominator < 0) throw G7231ArithmeticError("Division Error in div_l, Fatal error");
   int32_t shiftedDenominator = L_deposit_h(denominator);
   if (numerator >= shiftedDenominator) return kMax16;
-  numerator = L_shr(numerator, 1);
-  shiftedDenominator = L_shr(shiftedDenominator, 1);
+  // From here nothing can saturate: the numerator stays below the halved denominator (< 2^30)
+  // before each doubling, and the quotient below 2^15. Plain arithmetic gives the same bits; the
+  // only trace of the operators is the flag, which a non-saturating add clears.
+  numerator >>= 1;
+  shiftedDenominator >>= 1;
   int16_t quotient = 0;
+  bool added = false;
   for (int step = 0; step < 15; ++step) {
-    quotient = shl(quotient, 1);
-    numerator = L_shl(numerator, 1);
+    quotient = static_cast<int16_t>(quotient << 1);
+    numerator <<= 1;
     if (numerator >= shiftedDenominator) {
-      numerator = L_sub(numerator, shiftedDenominator);
-      quotient = add(quotient, 1);
+      numerator -= shiftedDenominator;
+      ++quotient;
+      added = true;
     }
   }
+  if (added) m_saturated = false;
   return quotient;
 }

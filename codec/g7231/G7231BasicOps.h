@@ -21,21 +21,21 @@ class G7231BasicOps {
   static constexpr int32_t kMax32 = 2147483647;
   static constexpr int32_t kMin32 = -2147483647 - 1;
 
-  int16_t saturationFlag() const { return m_saturated; }
-  void clearSaturationFlag() { m_saturated = 0; }
+  int16_t saturationFlag() const { return m_saturated ? 1 : 0; }
+  void clearSaturationFlag() { m_saturated = false; }
 
   // 16-bit operators. add, sub, mult and mult_r go through the saturate step, which also clears
   // the flag when the result fits.
   int16_t saturate(int32_t value) {
     if (value > kMax16) {
-      m_saturated = 1;
+      m_saturated = true;
       return kMax16;
     }
     if (value < kMin16) {
-      m_saturated = 1;
+      m_saturated = true;
       return kMin16;
     }
-    m_saturated = 0;
+    m_saturated = false;
     return static_cast<int16_t>(value);
   }
   int16_t add(int16_t a, int16_t b) { return saturate(static_cast<int32_t>(a) + b); }
@@ -46,12 +46,12 @@ class G7231BasicOps {
     if (count < 0) return shr(value, static_cast<int16_t>(-count));
     if (count > 15) {
       if (value == 0) return 0;
-      m_saturated = 1;
+      m_saturated = true;
       return value > 0 ? kMax16 : kMin16;
     }
     const int32_t shifted = static_cast<int32_t>(value) * (static_cast<int32_t>(1) << count);
     if (shifted != static_cast<int16_t>(shifted)) {
-      m_saturated = 1;
+      m_saturated = true;
       return value > 0 ? kMax16 : kMin16;
     }
     return static_cast<int16_t>(shifted);
@@ -101,7 +101,7 @@ class G7231BasicOps {
   int32_t L_mult(int16_t a, int16_t b) {
     const int32_t product = static_cast<int32_t>(a) * b;
     if (product == 0x40000000) {
-      m_saturated = 1;
+      m_saturated = true;
       return kMax32;
     }
     return product * 2;
@@ -109,11 +109,11 @@ class G7231BasicOps {
   int32_t L_add(int32_t a, int32_t b) {
     const int64_t sum = static_cast<int64_t>(a) + b;
     if (sum > kMax32) {
-      m_saturated = 1;
+      m_saturated = true;
       return kMax32;
     }
     if (sum < kMin32) {
-      m_saturated = 1;
+      m_saturated = true;
       return kMin32;
     }
     return static_cast<int32_t>(sum);
@@ -121,11 +121,11 @@ class G7231BasicOps {
   int32_t L_sub(int32_t a, int32_t b) {
     const int64_t difference = static_cast<int64_t>(a) - b;
     if (difference > kMax32) {
-      m_saturated = 1;
+      m_saturated = true;
       return kMax32;
     }
     if (difference < kMin32) {
-      m_saturated = 1;
+      m_saturated = true;
       return kMin32;
     }
     return static_cast<int32_t>(difference);
@@ -136,18 +136,21 @@ class G7231BasicOps {
   static int32_t L_abs(int32_t value) { return value == kMin32 ? kMax32 : (value < 0 ? -value : value); }
   int32_t L_shl(int32_t value, int16_t count) {
     if (count <= 0) return L_shr(value, static_cast<int16_t>(-count));
-    for (; count > 0; --count) {
-      if (value > 0x3fffffff) {
-        m_saturated = 1;
-        return kMax32;
-      }
-      if (value < static_cast<int32_t>(0xc0000000u)) {
-        m_saturated = 1;
-        return kMin32;
-      }
-      value *= 2;
+    // Doubling step by step saturates exactly when the value lies beyond the range shifted down.
+    if (count >= 31) {
+      if (value == 0) return 0;
+      m_saturated = true;
+      return value > 0 ? kMax32 : kMin32;
     }
-    return value;
+    if (value > (kMax32 >> count)) {
+      m_saturated = true;
+      return kMax32;
+    }
+    if (value < (kMin32 >> count)) {
+      m_saturated = true;
+      return kMin32;
+    }
+    return static_cast<int32_t>(static_cast<uint32_t>(value) << count);
   }
   int32_t L_shr(int32_t value, int16_t count) {
     if (count < 0) return L_shl(value, static_cast<int16_t>(-count));
@@ -163,10 +166,32 @@ class G7231BasicOps {
     return L_mac(low, factor, extract_h(value));
   }
 
+  // acc followed by n L_mac (or L_msu) steps with a[j] x b[j], j = 0..n-1, in that order. When no
+  // partial sum can leave the 32-bit range the steps are summed at once (the common case);
+  // otherwise they run one by one, saturating exactly as the single steps do.
+  int32_t L_mac_n(int32_t acc, const int16_t* a, const int16_t* b, int n) { return macChain(acc, a, b, n, 1); }
+  int32_t L_msu_n(int32_t acc, const int16_t* a, const int16_t* b, int n) { return macChain(acc, a, b, n, -1); }
+
   // Fractional divisions; operands outside the domain raise G7231ArithmeticError.
   int16_t div_s(int16_t numerator, int16_t denominator);
   int16_t div_l(int32_t numerator, int16_t denominator);
 
  private:
-  int16_t m_saturated = 0;
+  int32_t macChain(int32_t acc, const int16_t* a, const int16_t* b, int n, int sign) {
+    int64_t sum = 0;
+    int64_t reach = 0;
+    for (int j = 0; j < n; ++j) {
+      const int32_t product = static_cast<int32_t>(a[j]) * b[j];
+      sum += product;
+      reach += product < 0 ? -static_cast<int64_t>(product) : product;
+    }
+    const int64_t start = acc < 0 ? -static_cast<int64_t>(acc) : acc;
+    if (start + 2 * reach <= kMax32) return static_cast<int32_t>(acc + sign * 2 * sum);
+    for (int j = 0; j < n; ++j) acc = sign > 0 ? L_mac(acc, a[j], b[j]) : L_msu(acc, a[j], b[j]);
+    return acc;
+  }
+
+  // bool rather than int16_t: stores to the sample arrays then cannot alias the flag, so it can
+  // stay in a register through the inner loops.
+  bool m_saturated = false;
 };

@@ -19,19 +19,24 @@ class BitWriter {
   int m_position = 0;
 };
 
+// Reads fields of up to 24 bits from a copy of the frame's own bytes (zeros beyond them).
 class BitReader {
  public:
-  BitReader(const uint8_t* in, int bytes) : m_in(in), m_bits(bytes * 8) {}
+  BitReader(const uint8_t* in, int bytes) {
+    for (int i = 0; i < bytes; ++i) m_bytes[i] = in[i];
+  }
   uint32_t get(int bits) {
-    uint32_t value = 0;
-    for (int i = 0; i < bits; ++i, ++m_position)
-      if (m_position < m_bits && ((m_in[m_position >> 3] >> (m_position & 7)) & 1u)) value |= 1u << i;
+    const int first = m_position >> 3;
+    const uint32_t window = static_cast<uint32_t>(m_bytes[first]) | (static_cast<uint32_t>(m_bytes[first + 1]) << 8) |
+                            (static_cast<uint32_t>(m_bytes[first + 2]) << 16) |
+                            (static_cast<uint32_t>(m_bytes[first + 3]) << 24);
+    const uint32_t value = (window >> (m_position & 7)) & ((1u << bits) - 1u);
+    m_position += bits;
     return value;
   }
 
  private:
-  const uint8_t* m_in;
-  int m_bits;
+  uint8_t m_bytes[24 + 4] = {};
   int m_position = 0;
 };
 

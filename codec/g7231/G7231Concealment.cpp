@@ -14,20 +14,17 @@ int16_t G7231Concealment::voicingLag(G7231BasicOps& o, int16_t* excitation, int1
   int16_t lag = openLoopLag;
   int32_t bestCross = 0;
   for (int i = openLoopLag - 3; i <= openLoopLag + 3; ++i) {
-    int32_t acc = 0;
-    for (int j = 0; j < 2 * T::SubFrLen; ++j) acc = o.L_mac(acc, tail[j], tail[j - i]);
+    const int32_t acc = o.L_mac_n(0, tail, tail - i, 2 * T::SubFrLen);
     if (acc > bestCross) {
       bestCross = acc;
       lag = static_cast<int16_t>(i);
     }
   }
-  int32_t acc = 0;
-  for (int j = 0; j < 2 * T::SubFrLen; ++j) acc = o.L_mac(acc, tail[j], tail[j]);
+  int32_t acc = o.L_mac_n(0, tail, tail, 2 * T::SubFrLen);
   const int16_t targetEnergy = o.round(acc);
   energy = targetEnergy;
 
-  acc = 0;
-  for (int j = 0; j < 2 * T::SubFrLen; ++j) acc = o.L_mac(acc, tail[j - lag], tail[j - lag]);
+  acc = o.L_mac_n(0, tail - lag, tail - lag, 2 * T::SubFrLen);
   const int16_t cross = o.round(bestCross);
   if (cross <= 0) return 0;
   const int16_t lagEnergy = o.round(acc);

@@ -100,9 +100,9 @@ void G7231LpcAnalysis::weight(G7231BasicOps& o, int16_t* block, const int16_t* w
   for (int k = 0; k < T::SubFrames; ++k, weighting += 2 * T::LpcOrder) {
     for (int i = 0; i < T::SubFrLen; ++i, ++block) {
       int32_t acc = o.L_mult(*block, 0x2000);
-      for (int j = 0; j < T::LpcOrder; ++j) acc = o.L_msu(acc, weighting[j], firMemory[j]);
+      acc = o.L_msu_n(acc, weighting, firMemory, T::LpcOrder);
       pushDelay(firMemory, *block);
-      for (int j = 0; j < T::LpcOrder; ++j) acc = o.L_mac(acc, weighting[T::LpcOrder + j], iirMemory[j]);
+      acc = o.L_mac_n(acc, weighting + T::LpcOrder, iirMemory, T::LpcOrder);
       acc = o.L_shl(acc, 2);
       pushDelay(iirMemory, o.round(acc));
       *block = iirMemory[0];

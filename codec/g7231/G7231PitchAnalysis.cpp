@@ -19,8 +19,7 @@ int16_t G7231PitchAnalysis::openLoopLag(G7231BasicOps& o, const int16_t* buffer,
     energy = o.L_msu(energy, buffer[past + 2 * T::SubFrLen], buffer[past + 2 * T::SubFrLen]);
     energy = o.L_mac(energy, buffer[past], buffer[past]);
 
-    int32_t acc = 0;
-    for (int j = 0; j < 2 * T::SubFrLen; ++j) acc = o.L_mac(acc, buffer[start + j], buffer[past + j]);
+    int32_t acc = o.L_mac_n(0, buffer + start, buffer + past, 2 * T::SubFrLen);
     if (acc <= 0) continue;
 
     // Squared cross and energy as mantissa and common exponent.
@@ -78,14 +77,8 @@ G7231PitchAnalysis::HarmonicFilter G7231PitchAnalysis::harmonicFilter(G7231Basic
   for (int i = 0; i < T::SubFrLen; ++i) sums[0] = o.L_mac(sums[0], buffer[start + i], buffer[start + i]);
   for (int i = 0; i <= 2 * T::PwRange; ++i) {
     const int16_t* delayed = buffer + start - (openLoopLag - T::PwRange + i);
-    int32_t cross = 0;
-    int32_t energy = 0;
-    for (int j = 0; j < T::SubFrLen; ++j) {
-      cross = o.L_mac(cross, buffer[start + j], delayed[j]);
-      energy = o.L_mac(energy, delayed[j], delayed[j]);
-    }
-    sums[2 * i + 1] = energy;
-    sums[2 * i + 2] = cross;
+    sums[2 * i + 1] = o.L_mac_n(0, delayed, delayed, T::SubFrLen);
+    sums[2 * i + 2] = o.L_mac_n(0, buffer + start, delayed, T::SubFrLen);
   }
   int32_t largest = 0;
   for (int32_t sum : sums) {

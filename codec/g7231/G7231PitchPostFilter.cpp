@@ -11,8 +11,7 @@ int16_t G7231PitchPostFilter::backwardLag(G7231BasicOps& o, const int16_t* excit
   int16_t lag = 0;
   int32_t best = 0;
   for (int i = openLoopLag - 3; i <= openLoopLag + 3; ++i) {
-    int32_t acc = 0;
-    for (int j = 0; j < T::SubFrLen; ++j) acc = o.L_mac(acc, current[j], current[j - i]);
+    const int32_t acc = o.L_mac_n(0, current, current - i, T::SubFrLen);
     if (acc > best) {
       best = acc;
       lag = static_cast<int16_t>(-i);
@@ -28,8 +27,7 @@ int16_t G7231PitchPostFilter::forwardLag(G7231BasicOps& o, const int16_t* excita
   int32_t best = 0;
   for (int i = openLoopLag - 3; i <= openLoopLag + 3; ++i) {
     int32_t acc = 0;
-    if (sfc * T::SubFrLen + T::SubFrLen + i <= T::Frame)
-      for (int j = 0; j < T::SubFrLen; ++j) acc = o.L_mac(acc, current[j], current[i + j]);
+    if (sfc * T::SubFrLen + T::SubFrLen + i <= T::Frame) acc = o.L_mac_n(0, current, current + i, T::SubFrLen);
     if (acc > best) {
       best = acc;
       lag = static_cast<int16_t>(i);
@@ -71,18 +69,13 @@ G7231PitchPostFilter::Params G7231PitchPostFilter::compute(G7231BasicOps& o, con
 
   const int16_t* current = excitation + T::PitchMax + sfc * T::SubFrLen;
   int32_t sums[5] = {0, 0, 0, 0, 0};
-  for (int j = 0; j < T::SubFrLen; ++j) sums[0] = o.L_mac(sums[0], current[j], current[j]);
+  sums[0] = o.L_mac_n(0, current, current, T::SubFrLen);
   const int16_t lags[2] = {backward, forward};
   for (int side = 0; side < 2; ++side) {
     if (lags[side] == 0) continue;
-    int32_t cross = 0;
-    int32_t energy = 0;
-    for (int j = 0; j < T::SubFrLen; ++j) {
-      cross = o.L_mac(cross, current[j], current[lags[side] + j]);
-      energy = o.L_mac(energy, current[lags[side] + j], current[lags[side] + j]);
-    }
-    sums[1 + 2 * side] = cross;
-    sums[2 + 2 * side] = energy;
+    const int16_t* delayed = current + lags[side];
+    sums[1 + 2 * side] = o.L_mac_n(0, current, delayed, T::SubFrLen);
+    sums[2 + 2 * side] = o.L_mac_n(0, delayed, delayed, T::SubFrLen);
   }
 
   int32_t largest = 0;

@@ -17,12 +17,12 @@ void pushDelay(int16_t* line, int16_t value) {
 // place); returns the weighted output and leaves the synthesis output in synthesized.
 int16_t filterSample(G7231BasicOps& o, int32_t acc, const int16_t* lpc, const int16_t* weighting, int16_t* fir,
                      int16_t* iir, int32_t& synthesized, bool doubleWeightedInput) {
-  for (int j = 0; j < T::LpcOrder; ++j) acc = o.L_mac(acc, lpc[j], fir[j]);
+  acc = o.L_mac_n(acc, lpc, fir, T::LpcOrder);
   synthesized = o.L_shl(acc, 2);
-  for (int j = 0; j < T::LpcOrder; ++j) acc = o.L_msu(acc, weighting[j], fir[j]);
+  acc = o.L_msu_n(acc, weighting, fir, T::LpcOrder);
   if (doubleWeightedInput) acc = o.L_shl(acc, 1);
   pushDelay(fir, o.round(synthesized));
-  for (int j = 0; j < T::LpcOrder; ++j) acc = o.L_mac(acc, weighting[T::LpcOrder + j], iir[j]);
+  acc = o.L_mac_n(acc, weighting + T::LpcOrder, iir, T::LpcOrder);
   acc = o.L_shl(acc, 2);
   pushDelay(iir, o.round(acc));
   return iir[0];

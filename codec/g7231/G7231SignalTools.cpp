@@ -11,18 +11,17 @@ int16_t G7231SignalTools::normalize(G7231BasicOps& o, int16_t* vector, int lengt
     if (magnitude > largest) largest = magnitude;
   }
   const int16_t shift = G7231BasicOps::norm_s(largest);
-  const int16_t factor = T::ShiftTable[shift];
-  for (int i = 0; i < length; ++i) vector[i] = G7231BasicOps::extract_l(o.L_shr(o.L_mult(factor, vector[i]), 4));
+  // The factor is a positive power of two (at most 0x7fff), so L_mult cannot saturate and the
+  // product shifted right by 4 is exact.
+  const int32_t factor = T::ShiftTable[shift];
+  for (int i = 0; i < length; ++i) vector[i] = static_cast<int16_t>((2 * factor * vector[i]) >> 4);
   return o.sub(shift, 3);
 }
 
 int32_t G7231SignalTools::subframeEnergy(G7231BasicOps& o, const int16_t* subframe) {
-  int32_t energy = 0;
-  for (int i = 0; i < T::SubFrLen; ++i) {
-    const int16_t quarter = o.shr(subframe[i], 2);
-    energy = o.L_mac(energy, quarter, quarter);
-  }
-  return energy;
+  int16_t quarter[T::SubFrLen];
+  for (int i = 0; i < T::SubFrLen; ++i) quarter[i] = o.shr(subframe[i], 2);
+  return o.L_mac_n(0, quarter, quarter, T::SubFrLen);
 }
 
 int16_t G7231SignalTools::squareRoot(G7231BasicOps& o, int32_t value) {
