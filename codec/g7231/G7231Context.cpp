@@ -108,7 +108,11 @@ int G7231Context::outputSize() const {
 void G7231Context::code(int16_t* block) {
   G7231BasicOps& o = m_ops;
   G7231FrameParams frame = {};
-  G7231SignalTools::removeDc(o, block, m_coder.HpfZdl, m_coder.HpfPdl);
+  if (m_highPass != 0) {
+    G7231SignalTools::removeDc(o, block, m_coder.HpfZdl, m_coder.HpfPdl);
+  } else {
+    for (int i = 0; i < T::Frame; ++i) block[i] = o.shr(block[i], 1);
+  }
 
   int16_t unquantizedLpc[T::SubFrames * T::LpcOrder];
   G7231LpcAnalysis::analyze(o, unquantizedLpc, m_coder.PrevDat, block, m_coder.SinDet);
