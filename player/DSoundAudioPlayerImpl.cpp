@@ -185,6 +185,11 @@ bool DSoundAudioPlayerImpl::isAudioQueueEmpty() {
   return m_nPcmBytes == 0;
 }
 
+int DSoundAudioPlayerImpl::getBufferedBytes() {
+  KXMutexLocker pcm(m_pcmLock, __FILE__, __LINE__);
+  return m_nPcmBytes;
+}
+
 bool DSoundAudioPlayerImpl::isAudioQueueFull() {
   KXMutexLocker pcm(m_pcmLock, __FILE__, __LINE__);
   return m_nPcmBytes >= m_nPcmCapacity;
@@ -214,14 +219,17 @@ void DSoundAudioPlayerImpl::feedSound() {
   }
   int taken = 0;
   int free = m_objOutput.getFreeSpace();
+  bool written = true;
   while (m_nPcmBytes - taken >= m_nSegmentSize && free >= m_nSegmentSize) {
-    if (!m_objOutput.writeSegment(m_pPcmBuffer.get() + taken, m_nSegmentSize)) break;
+    written = m_objOutput.writeSegment(m_pPcmBuffer.get() + taken, m_nSegmentSize);
+    if (!written) break;  // the buffer stays lost: this PCM goes out at the next step
     taken += m_nSegmentSize;
     free -= m_nSegmentSize;
     queued += m_nSegmentSize;
   }
-  const int rest = std::min(m_nPcmBytes - taken, free);
-  if (queued < m_nSegmentSize && rest > 0 && m_objOutput.writeSegment(m_pPcmBuffer.get() + taken, rest)) {
+  const int rest = m_nPcmBytes - taken;
+  if (written && queued < m_nSegmentSize && rest > 0 && rest < m_nSegmentSize &&
+      m_objOutput.writeSegment(m_pPcmBuffer.get() + taken, rest)) {
     // Running low: what PCM there is plays now rather than a gap while a whole segment gathers.
     taken += rest;
   }

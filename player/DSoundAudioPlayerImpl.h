@@ -53,6 +53,10 @@ class DSoundAudioPlayerImpl : public AVDataQueue {
   // One feed step (the feed thread runs it every 10 ms).
   void feedSound();
 
+  // Bytes of PCM waiting in the store, and the output (for tests that drive feed steps themselves).
+  int getBufferedBytes();
+  const DSoundOutput& getOutput() const { return m_objOutput; }
+
   // The level-to-millibel mapping: 0 is silence, 50 about half as loud, 100 full volume; and back.
   static int32_t levelToMillibels(long level);
   static long millibelsToLevel(int32_t millibels);
