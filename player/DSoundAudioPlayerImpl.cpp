@@ -157,16 +157,24 @@ int DSoundAudioPlayerImpl::getAudioVolume(long& volume) {
 
 int DSoundAudioPlayerImpl::pushAudioFrame(const AVData& frame) {
   if (!m_bOpened.load()) return KXPLAYER_OK;
-  if (frame.getEncoderType() != m_nEncoderType) {
-    std::printf("Now EncoderType:%d\n", frame.getEncoderType());
-    std::fflush(stdout);
-    delete m_pCodec;
-    m_pCodec = createAudioCodec(frame.getEncoderType());
-    m_nEncoderType = frame.getEncoderType();
+  int decoded = 0;
+  if (isHeldFrame(frame)) {
+    // Offered again after "try again": its PCM is still in the decode buffer. Decoding it twice would
+    // run a codec with memory (AMR-NB) over the same frame twice.
+    decoded = m_nHeldBytes;
+  } else {
+    if (frame.getEncoderType() != m_nEncoderType) {
+      std::printf("Now EncoderType:%d\n", frame.getEncoderType());
+      std::fflush(stdout);
+      delete m_pCodec;
+      m_pCodec = createAudioCodec(frame.getEncoderType());
+      m_nEncoderType = frame.getEncoderType();
+    }
+    if (m_pCodec == nullptr) return -1;
+    decoded = m_nDecodeBufferSize;
+    if (!m_pCodec->decode(frame.getData(), frame.getDataLength(), m_pDecodeBuffer.get(), decoded)) return -1;
   }
-  if (m_pCodec == nullptr) return -1;
-  int decoded = m_nDecodeBufferSize;
-  if (!m_pCodec->decode(frame.getData(), frame.getDataLength(), m_pDecodeBuffer.get(), decoded)) return -1;
+  m_nHeldBytes = 0;
   if (decoded > m_nPcmCapacity) {
     // It would never fit: refusing it as "try again" would stall the caller for ever.
     platform::debugOutputFormat("audio frame of %d PCM bytes exceeds the %d-byte buffer; dropped\n", decoded,
@@ -174,10 +182,21 @@ int DSoundAudioPlayerImpl::pushAudioFrame(const AVData& frame) {
     return KXPLAYER_OUT_OF_RANGE;
   }
   KXMutexLocker pcm(m_pcmLock, __FILE__, __LINE__);
-  if (m_nPcmBytes + decoded > m_nPcmCapacity) return KXPLAYER_QUEUE_FULL;
+  if (m_nPcmBytes + decoded > m_nPcmCapacity) {
+    m_heldFrame.assign(frame.getData(), static_cast<size_t>(frame.getDataLength()));
+    m_nHeldType = frame.getEncoderType();
+    m_nHeldBytes = decoded;
+    return KXPLAYER_QUEUE_FULL;
+  }
   std::memcpy(m_pPcmBuffer.get() + m_nPcmBytes, m_pDecodeBuffer.get(), static_cast<size_t>(decoded));
   m_nPcmBytes += decoded;
   return KXPLAYER_OK;
+}
+
+bool DSoundAudioPlayerImpl::isHeldFrame(const AVData& frame) const {
+  return m_nHeldBytes > 0 && frame.getEncoderType() == m_nHeldType && frame.getDataLength() >= 0 &&
+         static_cast<size_t>(frame.getDataLength()) == m_heldFrame.size() &&
+         (m_heldFrame.empty() || std::memcmp(frame.getData(), m_heldFrame.data(), m_heldFrame.size()) == 0);
 }
 
 bool DSoundAudioPlayerImpl::isAudioQueueEmpty() {

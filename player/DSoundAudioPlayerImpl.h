@@ -2,6 +2,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "media/AudioInfo.h"
 #include "player/AVDataQueue.h"
@@ -67,6 +68,8 @@ class DSoundAudioPlayerImpl : public AVDataQueue {
   void discardSound();
   // Removes bytes from the front of the PCM store; the PCM lock is held.
   void consumePcm(int bytes);
+  // True for the frame last refused with "try again", whose PCM the decode buffer still holds.
+  bool isHeldFrame(const AVData& frame) const;
 
   AudioInfo m_objAudioInfo;
   std::atomic<bool> m_bUseTimestamp{false};
@@ -83,6 +86,11 @@ class DSoundAudioPlayerImpl : public AVDataQueue {
   AudioCodec* m_pCodec = nullptr;
   const int m_nDecodeBufferSize = kDecodeBufferSize;
   std::unique_ptr<char[]> m_pDecodeBuffer;
+
+  // The frame last refused for want of room (pusher's thread only).
+  std::string m_heldFrame;
+  int m_nHeldType = 0;
+  int m_nHeldBytes = 0;
 
   platform::SoundSystem* const m_pSound;
   bool m_bFeeding = false;              // the lead has been reached; output lock
