@@ -102,7 +102,7 @@ class LockstepFeed {
   std::uint64_t m_arrivals = 0;
 };
 
-// A lent audio frame of the given encoder type.
+// An audio frame of the given encoder type that borrows bytes: keep them alive while it is used.
 inline AVData audioFrame(int encoderType, const std::string& bytes) {
   AVData frame;
   frame.setData(bytes.data(), static_cast<unsigned>(bytes.size()));
