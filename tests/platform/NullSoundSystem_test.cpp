@@ -166,6 +166,14 @@ TEST_F(NullSound, InjectedFailures) {
   ASSERT_EQ(platform::kSoundOk, buffer->lock(0, 100, &p1, &n1, &p2, &n2));
   EXPECT_EQ(platform::kSoundOk, buffer->unlock(p1, n1, p2, n2));
 
+  // A second lock before the unlock is refused rather than left waiting on its own thread.
+  ASSERT_EQ(platform::kSoundOk, buffer->lock(0, 100, &p1, &n1, &p2, &n2));
+  void* again = nullptr;
+  std::uint32_t againBytes = 0;
+  EXPECT_EQ(platform::kSoundInvalidCall, buffer->lock(200, 100, &again, &againBytes, nullptr, nullptr));
+  EXPECT_EQ(platform::kSoundOk, buffer->unlock(p1, n1, p2, n2));
+  EXPECT_EQ(platform::kSoundInvalidCall, buffer->unlock(p1, n1, p2, n2));
+
   null().refuseNextLocks(1);
   EXPECT_EQ(platform::kSoundFailed, buffer->lock(0, 100, &p1, &n1, &p2, &n2));
   EXPECT_EQ(platform::kSoundOk, buffer->lock(0, 100, &p1, &n1, &p2, &n2));
