@@ -229,8 +229,7 @@ void DSoundAudioPlayerImpl::feedSound() {
     if (m_nPcmBytes < kLeadBytes && played - m_nWaitStartPlayed < kLeadBytes) return;
     m_bFeeding = true;
   }
-  int queued = m_objOutput.getQueuedAmount();
-  if (queued == 0 && m_nPcmBytes == 0) {
+  if (m_objOutput.getQueuedAmount() == 0 && m_nPcmBytes == 0) {
     // The input ran dry and the output has played everything: silence until a new lead builds up.
     m_bFeeding = false;
     m_nWaitStartPlayed = -1;
@@ -244,12 +243,12 @@ void DSoundAudioPlayerImpl::feedSound() {
     if (!written) break;  // the buffer stays lost: this PCM goes out at the next step
     taken += m_nSegmentSize;
     free -= m_nSegmentSize;
-    queued += m_nSegmentSize;
   }
   const int rest = m_nPcmBytes - taken;
-  if (written && queued < m_nSegmentSize && rest > 0 && rest < m_nSegmentSize &&
+  if (written && rest > 0 && rest < m_nSegmentSize && rest <= free &&
       m_objOutput.writeSegment(m_pPcmBuffer.get() + taken, rest)) {
-    // Running low: what PCM there is plays now rather than a gap while a whole segment gathers.
+    // PCM short of a segment goes out too: waiting for a whole one could let the output run dry
+    // while sound is waiting (at the end of speech, or when the feed step is late on a busy machine).
     taken += rest;
   }
   consumePcm(taken);

@@ -20,9 +20,9 @@ class SoundSystem;
 // bytes) from which the feed thread moves PCM into the sound output.
 //
 // Feeding keeps a lead: it starts once two segments of PCM are waiting (or PCM has waited that long
-// in play time), then keeps the output topped up, writing whole segments and, when the output runs
-// low, whatever PCM there is. Silence is heard only when the input has run dry; feeding then waits
-// for a new lead.
+// in play time), then writes whatever PCM there is as far as the output has room: whole segments,
+// then what is left short of one. Silence is heard only when the input has run dry; feeding then
+// waits for a new lead.
 class DSoundAudioPlayerImpl : public AVDataQueue {
  public:
   static constexpr int kPcmCapacity = 12000;

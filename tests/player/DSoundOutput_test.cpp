@@ -74,19 +74,21 @@ TEST_F(FeedStep, UnderRunPlaysSilenceNotThePreviousLapAndResumesAtThePlayPositio
   EXPECT_EQ(9600u, played().find(second));
 }
 
-TEST_F(FeedStep, ShortPcmTopsUpARunningLowOutputInsteadOfSilence) {
+TEST_F(FeedStep, PcmShortOfASegmentIsWrittenAtOnce) {
   const std::string pcm = patternPcm(2500, 5);
   ASSERT_EQ(0, push(pcm));
-  player.feedSound();  // two whole segments; 500 bytes wait for a third
-  EXPECT_EQ(2000, output().getQueuedAmount());
-  EXPECT_EQ(500, player.getBufferedBytes());
-  clock.advanceMs(100);  // 1600 bytes played: 400 still queued, under one segment
+  player.feedSound();  // two whole segments and the 500 bytes after them
+  EXPECT_EQ(2500, output().getQueuedAmount());
+  EXPECT_EQ(0, player.getBufferedBytes());
+  clock.advanceMs(100);  // 1600 bytes played
+  const std::string frame = patternPcm(320, 6);
+  ASSERT_EQ(0, push(frame));
   player.feedSound();
   EXPECT_EQ(0, player.getBufferedBytes());
-  EXPECT_EQ(900, output().getQueuedAmount());
-  EXPECT_EQ(2500, output().getWritePosition());
+  EXPECT_EQ(900 + 320, output().getQueuedAmount());
+  EXPECT_EQ(2820, output().getWritePosition());
   run(300);
-  EXPECT_TRUE(playedExactly(played(), pcm));
+  EXPECT_TRUE(playedExactly(played(), pcm + frame));
 }
 
 TEST_F(FeedStep, FeedingWaitsForALeadOrForPcmThatWaitedAsLong) {
