@@ -14,10 +14,6 @@
 #include <thread>
 #include <vector>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-}
-
 #include "LiveStreamRig.h"
 #include "platform/System.h"
 #include "player/DecoderManager.h"
@@ -33,30 +29,10 @@ double plainDecodeFps(const std::vector<kxh264::AccessUnit>& units, double secon
   const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   for (int t = 0; t < threads; ++t) {
     workers.emplace_back([&] {
-      const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_H264);
-      AVCodecContext* context = avcodec_alloc_context3(codec);
-      context->thread_count = 1;
-      avcodec_open2(context, codec, nullptr);
-      AVFrame* frame = av_frame_alloc();
-      AVPacket* packet = av_packet_alloc();
-      std::vector<std::vector<uint8_t>> padded;
-      for (const auto& unit : units) {
-        padded.emplace_back(unit.data.begin(), unit.data.end());
-        padded.back().resize(unit.data.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
-      }
+      kxbench::PlainH264Decoder decoder(units);
       long count = 0;
-      while (std::chrono::steady_clock::now() < end) {
-        for (size_t i = 0; i < padded.size(); ++i) {
-          packet->data = padded[i].data();
-          packet->size = static_cast<int>(units[i].data.size());
-          avcodec_send_packet(context, packet);
-          while (avcodec_receive_frame(context, frame) == 0) ++count;
-        }
-      }
+      while (std::chrono::steady_clock::now() < end) count += decoder.decodeAll();
       pictures.fetch_add(count);
-      av_packet_free(&packet);
-      av_frame_free(&frame);
-      avcodec_free_context(&context);
     });
   }
   for (auto& worker : workers) worker.join();

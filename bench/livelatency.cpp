@@ -17,10 +17,6 @@
 #include <thread>
 #include <vector>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-}
-
 #include "LiveStreamRig.h"
 
 namespace {
@@ -31,30 +27,11 @@ constexpr int64_t kStallUs = 500000;
 
 // Mean libavcodec decode time of one frame of the stream, in ms.
 double plainDecodeMs(const std::vector<kxh264::AccessUnit>& units) {
-  const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_H264);
-  AVCodecContext* context = avcodec_alloc_context3(codec);
-  context->thread_count = 1;
-  avcodec_open2(context, codec, nullptr);
-  AVFrame* frame = av_frame_alloc();
-  AVPacket* packet = av_packet_alloc();
-  std::vector<std::vector<uint8_t>> padded;
-  for (const auto& unit : units) {
-    padded.emplace_back(unit.data.begin(), unit.data.end());
-    padded.back().resize(unit.data.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
-  }
+  kxbench::PlainH264Decoder decoder(units);
   const auto start = std::chrono::steady_clock::now();
-  for (size_t i = 0; i < padded.size(); ++i) {
-    packet->data = padded[i].data();
-    packet->size = static_cast<int>(units[i].data.size());
-    avcodec_send_packet(context, packet);
-    while (avcodec_receive_frame(context, frame) == 0) {
-    }
-  }
+  decoder.decodeAll();
   const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-  av_packet_free(&packet);
-  av_frame_free(&frame);
-  avcodec_free_context(&context);
-  return ms / static_cast<double>(padded.size());
+  return ms / static_cast<double>(decoder.units());
 }
 
 void runDelay(unsigned maxDelayMs, double seconds, const std::vector<kxh264::AccessUnit>& units) {

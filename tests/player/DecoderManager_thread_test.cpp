@@ -17,20 +17,12 @@
 
 namespace {
 
+using kxtest::eventually;
+
 using kxtest::FakeScheduledPlayer;
 using std::chrono::seconds;
 
 constexpr int64_t kMs = 1000;
-
-template <typename Predicate>
-bool eventually(Predicate done, int64_t limitMs = 20000) {
-  const int64_t end = getMicroSeconds() + limitMs * kMs;
-  while (!done()) {
-    if (getMicroSeconds() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
-}
 
 // Three players registered in turn on two threads land on the first, the second, the first; a thread
 // runs while it has players, stops when its last one is released and starts again with the next.

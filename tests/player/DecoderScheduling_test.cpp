@@ -16,20 +16,19 @@
 
 namespace {
 
+using kxtest::eventually;
+
 using kxtest::FakeScheduledPlayer;
 using std::chrono::seconds;
 
 constexpr int64_t kMs = 1000;
-
-template <typename Predicate>
-bool eventually(Predicate done, int64_t limitMs = 20000) {
-  const int64_t end = getMicroSeconds() + limitMs * kMs;
-  while (!done()) {
-    if (getMicroSeconds() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
-}
+// Sanitizer instrumentation (the AddressSanitizer build runs this suite too, unoptimised) multiplies
+// the cost of every pass; the 2% bound holds for the code as shipped.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr int64_t kInstrumentationFactor = 5;
+#else
+constexpr int64_t kInstrumentationFactor = 1;
+#endif
 
 int64_t earliest(const std::vector<int64_t>& lateness) {
   return lateness.empty() ? 0 : *std::min_element(lateness.begin(), lateness.end());
@@ -96,7 +95,10 @@ TEST(DecoderScheduling, NothingDueCostsNoProcessorTime) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     const int64_t cpuEnd = paused1.lastCpu();
     const int64_t wall = getMicroSeconds() - wallStart;
-    EXPECT_LT(cpuEnd - cpuStart, wall / 50) << "cpu " << cpuEnd - cpuStart << " us in " << wall << " us";
+    testing::Test::RecordProperty("decoder_thread_cpu_us", static_cast<int>(cpuEnd - cpuStart));
+    testing::Test::RecordProperty("wall_us", static_cast<int>(wall));
+    EXPECT_LT(cpuEnd - cpuStart, wall / 50 * kInstrumentationFactor)
+        << "cpu " << cpuEnd - cpuStart << " us in " << wall << " us";
     // A pass wakes for the redraws (10 a second) and the slow frames, never more than a few dozen times.
     EXPECT_LT(paused1.surveys() - surveysStart, 60);
     for (FakeScheduledPlayer* p : {&paused1, &paused2}) {

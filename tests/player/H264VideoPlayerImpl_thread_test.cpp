@@ -20,16 +20,9 @@
 
 namespace {
 
-using std::chrono::seconds;
+using kxtest::eventually;
 
-template <typename Predicate>
-bool eventually(Predicate done, int limitMs = 30000) {
-  for (int waited = 0; !done(); waited += 2) {
-    if (waited > limitMs) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
-}
+using std::chrono::seconds;
 
 // A player in its own offscreen window whose callbacks run a test's function.
 struct TestPlayer {
