@@ -419,8 +419,9 @@ TEST(VideoPlayerExit, ExitWithOpenPlayers) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
       {
-        // The window layer is made first and so ends last, as in a program; the pool is made by the
-        // first play, after the players, and so is deleted before them.
+        // The display and window layers are set up first and so end last, as in a program; the pool is
+        // made by the first play, after the players, and so is deleted before them.
+        platform::MemoryDisplay::instance().reset();
         static const HWND window = createOffscreenWindow(176, 144);
         static std::unique_ptr<H264VideoPlayerImpl> players[3];
         for (auto& player : players) {
