@@ -294,7 +294,8 @@ int VideoRender::draw(HWND window, const Rect& dstRect, const void* pixels, int 
 
 int VideoRender::drawD2D(HWND window, const Rect& dstRect, const void* pixels, int width, int height,
                          const Rect& srcRect) {
-  if (!m_pD2DFactory) return kFailed;
+  // The bitmap has the size of the open: never read another picture size into it.
+  if (!m_pD2DFactory || width != m_nPictureWidth || height != m_nPictureHeight) return kFailed;
   platform::HRESULT hr = DD_OK;
   if (!m_pD2DRenderTarget) {
     Rect client;
@@ -425,7 +426,9 @@ platform::HRESULT VideoRender::bltYuvToRgb() {
 }
 
 void VideoRender::callDrawCallbackWith(const platform::SurfaceDesc& desc) {
-  DrawContext context{desc.bits, desc.pitch, desc.width, desc.height, m_nImageFormatId};
+  // The format of the pixels handed out, which on the YUV path differs from the one reported.
+  const int format = desc.format == platform::SurfaceFormat::Bgr24 ? 2 : desc.format == platform::SurfaceFormat::Rgb565 ? 3 : 1;
+  DrawContext context{desc.bits, desc.pitch, desc.width, desc.height, format};
   m_pfnDraw(m_nCallbackPort, &context, m_pCallbackUser);
 }
 
