@@ -39,8 +39,9 @@ SoundResult LoopingSoundBuffer::lock(std::uint32_t offset, std::uint32_t bytes, 
   if (bytes == 0 || bytes > total || offset >= total) return kSoundInvalidParam;
   const std::uint32_t first = std::min(bytes, total - offset);
   if (first < bytes && (part2 == nullptr || bytes2 == nullptr)) return kSoundInvalidParam;
+  if (m_lockOwner.load() == std::this_thread::get_id()) return kSoundInvalidCall;
   m_mutex.lock();
-  SoundResult refused = m_locked ? kSoundInvalidCall : admitLockLocked();
+  SoundResult refused = admitLockLocked();
   if (refused == kSoundOk && m_lost) refused = kSoundBufferLost;
   if (refused != kSoundOk) {
     m_mutex.unlock();
@@ -52,17 +53,16 @@ SoundResult LoopingSoundBuffer::lock(std::uint32_t offset, std::uint32_t bytes, 
   const std::uint32_t second = bytes - first;
   if (part2 != nullptr) *part2 = second > 0 ? m_ring.data() : nullptr;
   if (bytes2 != nullptr) *bytes2 = second;
-  m_locked = true;
+  m_lockOwner.store(std::this_thread::get_id());
   return kSoundOk;  // the state lock stays held until unlock
 }
 
 SoundResult LoopingSoundBuffer::unlock(void* part1, std::uint32_t, void*, std::uint32_t) {
-  // Only the thread that locked may get here with a part of this ring: it holds the state lock.
   const auto* begin = m_ring.data();
   const auto* p = static_cast<const std::uint8_t*>(part1);
   if (p == nullptr || p < begin || p >= begin + m_ring.size()) return kSoundInvalidParam;
-  if (!m_locked) return kSoundInvalidCall;
-  m_locked = false;
+  if (m_lockOwner.load() != std::this_thread::get_id()) return kSoundInvalidCall;
+  m_lockOwner.store(std::thread::id());
   m_mutex.unlock();
   return kSoundOk;
 }

@@ -1,6 +1,8 @@
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "platform/SoundBuffer.h"
@@ -58,13 +60,14 @@ class LoopingSoundBuffer : public SoundBuffer {
   void applyGain(std::uint8_t* bytes, std::uint32_t length) const;
 
   std::mutex m_mutex;
+  // The thread that holds a lock (a second lock from it would wait on itself for ever).
+  std::atomic<std::thread::id> m_lockOwner{};
   std::vector<std::uint8_t> m_ring;
   const WaveFormat m_format;
   std::uint32_t m_frequency;
   std::uint32_t m_play = 0;
   bool m_playing = false;
   bool m_lost = false;
-  bool m_locked = false;
   std::int32_t m_volume = kSoundVolumeMax;
   double m_gain = 1.0;
 };

@@ -157,16 +157,24 @@ int DSoundAudioPlayerImpl::getAudioVolume(long& volume) {
 
 int DSoundAudioPlayerImpl::pushAudioFrame(const AVData& frame) {
   if (!m_bOpened.load()) return KXPLAYER_OK;
-  if (frame.getEncoderType() != m_nEncoderType) {
-    std::printf("Now EncoderType:%d\n", frame.getEncoderType());
-    std::fflush(stdout);
-    delete m_pCodec;
-    m_pCodec = createAudioCodec(frame.getEncoderType());
-    m_nEncoderType = frame.getEncoderType();
+  int decoded = 0;
+  if (isHeldFrame(frame)) {
+    // Offered again after "try again": its PCM is still in the decode buffer. Decoding it twice would
+    // run a codec with memory (AMR-NB) over the same frame twice.
+    decoded = m_nHeldBytes;
+  } else {
+    if (frame.getEncoderType() != m_nEncoderType) {
+      std::printf("Now EncoderType:%d\n", frame.getEncoderType());
+      std::fflush(stdout);
+      delete m_pCodec;
+      m_pCodec = createAudioCodec(frame.getEncoderType());
+      m_nEncoderType = frame.getEncoderType();
+    }
+    if (m_pCodec == nullptr) return -1;
+    decoded = m_nDecodeBufferSize;
+    if (!m_pCodec->decode(frame.getData(), frame.getDataLength(), m_pDecodeBuffer.get(), decoded)) return -1;
   }
-  if (m_pCodec == nullptr) return -1;
-  int decoded = m_nDecodeBufferSize;
-  if (!m_pCodec->decode(frame.getData(), frame.getDataLength(), m_pDecodeBuffer.get(), decoded)) return -1;
+  m_nHeldBytes = 0;
   if (decoded > m_nPcmCapacity) {
     // It would never fit: refusing it as "try again" would stall the caller for ever.
     platform::debugOutputFormat("audio frame of %d PCM bytes exceeds the %d-byte buffer; dropped\n", decoded,
@@ -174,15 +182,31 @@ int DSoundAudioPlayerImpl::pushAudioFrame(const AVData& frame) {
     return KXPLAYER_OUT_OF_RANGE;
   }
   KXMutexLocker pcm(m_pcmLock, __FILE__, __LINE__);
-  if (m_nPcmBytes + decoded > m_nPcmCapacity) return KXPLAYER_QUEUE_FULL;
+  if (m_nPcmBytes + decoded > m_nPcmCapacity) {
+    m_heldFrame.assign(frame.getData(), static_cast<size_t>(frame.getDataLength()));
+    m_nHeldType = frame.getEncoderType();
+    m_nHeldBytes = decoded;
+    return KXPLAYER_QUEUE_FULL;
+  }
   std::memcpy(m_pPcmBuffer.get() + m_nPcmBytes, m_pDecodeBuffer.get(), static_cast<size_t>(decoded));
   m_nPcmBytes += decoded;
   return KXPLAYER_OK;
 }
 
+bool DSoundAudioPlayerImpl::isHeldFrame(const AVData& frame) const {
+  return m_nHeldBytes > 0 && frame.getEncoderType() == m_nHeldType && frame.getDataLength() >= 0 &&
+         static_cast<size_t>(frame.getDataLength()) == m_heldFrame.size() &&
+         (m_heldFrame.empty() || std::memcmp(frame.getData(), m_heldFrame.data(), m_heldFrame.size()) == 0);
+}
+
 bool DSoundAudioPlayerImpl::isAudioQueueEmpty() {
   KXMutexLocker pcm(m_pcmLock, __FILE__, __LINE__);
   return m_nPcmBytes == 0;
+}
+
+int DSoundAudioPlayerImpl::getBufferedBytes() {
+  KXMutexLocker pcm(m_pcmLock, __FILE__, __LINE__);
+  return m_nPcmBytes;
 }
 
 bool DSoundAudioPlayerImpl::isAudioQueueFull() {
@@ -205,8 +229,7 @@ void DSoundAudioPlayerImpl::feedSound() {
     if (m_nPcmBytes < kLeadBytes && played - m_nWaitStartPlayed < kLeadBytes) return;
     m_bFeeding = true;
   }
-  int queued = m_objOutput.getQueuedAmount();
-  if (queued == 0 && m_nPcmBytes == 0) {
+  if (m_objOutput.getQueuedAmount() == 0 && m_nPcmBytes == 0) {
     // The input ran dry and the output has played everything: silence until a new lead builds up.
     m_bFeeding = false;
     m_nWaitStartPlayed = -1;
@@ -214,15 +237,18 @@ void DSoundAudioPlayerImpl::feedSound() {
   }
   int taken = 0;
   int free = m_objOutput.getFreeSpace();
+  bool written = true;
   while (m_nPcmBytes - taken >= m_nSegmentSize && free >= m_nSegmentSize) {
-    if (!m_objOutput.writeSegment(m_pPcmBuffer.get() + taken, m_nSegmentSize)) break;
+    written = m_objOutput.writeSegment(m_pPcmBuffer.get() + taken, m_nSegmentSize);
+    if (!written) break;  // the buffer stays lost: this PCM goes out at the next step
     taken += m_nSegmentSize;
     free -= m_nSegmentSize;
-    queued += m_nSegmentSize;
   }
-  const int rest = std::min(m_nPcmBytes - taken, free);
-  if (queued < m_nSegmentSize && rest > 0 && m_objOutput.writeSegment(m_pPcmBuffer.get() + taken, rest)) {
-    // Running low: what PCM there is plays now rather than a gap while a whole segment gathers.
+  const int rest = m_nPcmBytes - taken;
+  if (written && rest > 0 && rest < m_nSegmentSize && rest <= free &&
+      m_objOutput.writeSegment(m_pPcmBuffer.get() + taken, rest)) {
+    // PCM short of a segment goes out too: waiting for a whole one could let the output run dry
+    // while sound is waiting (at the end of speech, or when the feed step is late on a busy machine).
     taken += rest;
   }
   consumePcm(taken);

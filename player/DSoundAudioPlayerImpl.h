@@ -2,6 +2,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "media/AudioInfo.h"
 #include "player/AVDataQueue.h"
@@ -19,9 +20,9 @@ class SoundSystem;
 // bytes) from which the feed thread moves PCM into the sound output.
 //
 // Feeding keeps a lead: it starts once two segments of PCM are waiting (or PCM has waited that long
-// in play time), then keeps the output topped up, writing whole segments and, when the output runs
-// low, whatever PCM there is. Silence is heard only when the input has run dry; feeding then waits
-// for a new lead.
+// in play time), then writes whatever PCM there is as far as the output has room: whole segments,
+// then what is left short of one. Silence is heard only when the input has run dry; feeding then
+// waits for a new lead.
 class DSoundAudioPlayerImpl : public AVDataQueue {
  public:
   static constexpr int kPcmCapacity = 12000;
@@ -53,6 +54,10 @@ class DSoundAudioPlayerImpl : public AVDataQueue {
   // One feed step (the feed thread runs it every 10 ms).
   void feedSound();
 
+  // Bytes of PCM waiting in the store, and the output (for tests that drive feed steps themselves).
+  int getBufferedBytes();
+  const DSoundOutput& getOutput() const { return m_objOutput; }
+
   // The level-to-millibel mapping: 0 is silence, 50 about half as loud, 100 full volume; and back.
   static int32_t levelToMillibels(long level);
   static long millibelsToLevel(int32_t millibels);
@@ -63,6 +68,8 @@ class DSoundAudioPlayerImpl : public AVDataQueue {
   void discardSound();
   // Removes bytes from the front of the PCM store; the PCM lock is held.
   void consumePcm(int bytes);
+  // True for the frame last refused with "try again", whose PCM the decode buffer still holds.
+  bool isHeldFrame(const AVData& frame) const;
 
   AudioInfo m_objAudioInfo;
   std::atomic<bool> m_bUseTimestamp{false};
@@ -79,6 +86,11 @@ class DSoundAudioPlayerImpl : public AVDataQueue {
   AudioCodec* m_pCodec = nullptr;
   const int m_nDecodeBufferSize = kDecodeBufferSize;
   std::unique_ptr<char[]> m_pDecodeBuffer;
+
+  // The frame last refused for want of room (pusher's thread only).
+  std::string m_heldFrame;
+  int m_nHeldType = 0;
+  int m_nHeldBytes = 0;
 
   platform::SoundSystem* const m_pSound;
   bool m_bFeeding = false;              // the lead has been reached; output lock

@@ -102,7 +102,7 @@ class LockstepFeed {
   std::uint64_t m_arrivals = 0;
 };
 
-// A lent audio frame of the given encoder type.
+// An audio frame of the given encoder type that borrows bytes: keep them alive while it is used.
 inline AVData audioFrame(int encoderType, const std::string& bytes) {
   AVData frame;
   frame.setData(bytes.data(), static_cast<unsigned>(bytes.size()));
@@ -142,34 +142,46 @@ inline CodedSpeech codeSpeech(int encoderType, std::size_t maxBytes = SIZE_MAX) 
 
 inline std::string asString(const std::vector<std::uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
-inline std::size_t leadingZeros(const std::string& bytes) {
-  const std::size_t at = bytes.find_first_not_of('\0');
-  return at == std::string::npos ? bytes.size() : at;
+inline bool allSilent(const std::string& bytes, std::size_t from, std::size_t to) {
+  return std::all_of(bytes.begin() + static_cast<std::ptrdiff_t>(from), bytes.begin() + static_cast<std::ptrdiff_t>(to),
+                     [](char c) { return c == 0; });
 }
 
-// played must be silence, then expected exactly, then silence; *lead receives the silence before it.
+// played must be silence, then each part exactly, in order, with nothing but silence between and
+// after them; *lead receives the silence before the first part.
+inline ::testing::AssertionResult playedExactly(const std::string& played, const std::vector<std::string>& parts,
+                                                std::size_t* lead = nullptr) {
+  std::size_t at = 0;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const std::size_t found = played.find(parts[i], at);
+    if (found == std::string::npos) {
+      return ::testing::AssertionFailure() << "part " << i << " (" << parts[i].size()
+                                           << " bytes) is not played whole after byte " << at << " of "
+                                           << played.size();
+    }
+    if (!allSilent(played, at, found)) {
+      return ::testing::AssertionFailure() << "sound other than part " << i << " between bytes " << at << " and "
+                                           << found;
+    }
+    if (i == 0 && lead != nullptr) *lead = found;
+    at = found + parts[i].size();
+  }
+  if (!allSilent(played, at, played.size())) {
+    return ::testing::AssertionFailure() << "sound after the last part, from byte " << at;
+  }
+  return ::testing::AssertionSuccess();
+}
+
 inline ::testing::AssertionResult playedExactly(const std::string& played, const std::string& expected,
                                                 std::size_t* lead = nullptr) {
-  const std::size_t zerosPlayed = leadingZeros(played);
-  const std::size_t zerosExpected = leadingZeros(expected);
-  if (zerosPlayed < zerosExpected) return ::testing::AssertionFailure() << "sound starts too early";
-  const std::size_t start = zerosPlayed - zerosExpected;
-  if (played.size() < start + expected.size()) {
-    return ::testing::AssertionFailure() << "only " << played.size() - start << " of " << expected.size()
-                                         << " bytes played";
-  }
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    if (played[start + i] != expected[i]) {
-      return ::testing::AssertionFailure() << "first difference at byte " << i << " of " << expected.size()
-                                           << " (silence before: " << start << ")";
-    }
-  }
-  const std::size_t after = played.find_first_not_of('\0', start + expected.size());
-  if (after != std::string::npos) {
-    return ::testing::AssertionFailure() << "sound after the end, at byte " << after - start;
-  }
-  if (lead != nullptr) *lead = start;
-  return ::testing::AssertionSuccess();
+  return playedExactly(played, std::vector<std::string>{expected}, lead);
+}
+
+// PCM bytes without a zero byte, distinct for each seed, so that a repeat or a gap shows.
+inline std::string patternPcm(std::size_t bytes, int seed) {
+  std::string pcm(bytes, '\0');
+  for (std::size_t i = 0; i < bytes; ++i) pcm[i] = static_cast<char>(1 + (i * 7 + static_cast<std::size_t>(seed) * 31 + i / 251) % 255);
+  return pcm;
 }
 
 }  // namespace soundtest
