@@ -1,0 +1,176 @@
+// The decoder pool on real threads with scripted players: placement, starting and stopping threads,
+// and calls into the pool from inside a serve (the pacing is measured in DecoderScheduling_test). ThreadSanitizer runs this suite; every test that could hang runs under a time limit.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "platform/DebugOutput.h"
+#include "platform/Thread.h"
+#include "player/DecoderManager.h"
+#include "tests/player/Deadline.h"
+#include "tests/player/FakeScheduledPlayer.h"
+
+namespace {
+
+using kxtest::eventually;
+
+using kxtest::FakeScheduledPlayer;
+using std::chrono::seconds;
+
+constexpr int64_t kMs = 1000;
+
+// Three players registered in turn on two threads land on the first, the second, the first; a thread
+// runs while it has players, stops when its last one is released and starts again with the next.
+TEST(DecoderManagerThreads, PlacementAndThreadLifetime) {
+  kxtest::finishWithin(seconds(60), "placement", [] {
+    platform::DebugCapture capture;
+    DecoderManager manager(2);
+    FakeScheduledPlayer a, b, c;
+    ASSERT_TRUE(manager.registerDecoder(&a));
+    ASSERT_TRUE(manager.registerDecoder(&b));
+    ASSERT_TRUE(manager.registerDecoder(&c));
+    EXPECT_EQ(0, manager.threadIndexOf(&a));
+    EXPECT_EQ(1, manager.threadIndexOf(&b));
+    EXPECT_EQ(0, manager.threadIndexOf(&c));
+    EXPECT_TRUE(manager.registerDecoder(&a)) << "a listed player is left where it is";
+    EXPECT_EQ((std::vector<size_t>{2, 1}), manager.listSizes());
+    EXPECT_TRUE(capture.contains("after registerDecoder\ndecoder list size: 1\ndecoder list size: 0\n"));
+    EXPECT_TRUE(manager.isThreadRunning(0));
+    EXPECT_TRUE(manager.isThreadRunning(1));
+
+    EXPECT_TRUE(manager.releseDecoder(&b));
+    EXPECT_FALSE(manager.releseDecoder(&b));
+    EXPECT_TRUE(capture.contains("releseDecoder\n"));
+    EXPECT_FALSE(manager.isThreadRunning(1)) << "released with its last player";
+    EXPECT_TRUE(manager.isThreadRunning(0));
+    ASSERT_TRUE(manager.registerDecoder(&b));
+    EXPECT_EQ(1, manager.threadIndexOf(&b));
+    EXPECT_TRUE(manager.isThreadRunning(1));
+    for (FakeScheduledPlayer* p : {&a, &b, &c}) EXPECT_TRUE(manager.releseDecoder(p));
+    EXPECT_FALSE(manager.isThreadRunning(0));
+    EXPECT_FALSE(manager.isThreadRunning(1));
+  });
+}
+
+// A thread that cannot be created makes the registration fail and leaves the player unregistered;
+// the next registration starts the thread.
+TEST(DecoderManagerThreads, ThreadThatCannotStartRefusesTheRegistration) {
+  kxtest::finishWithin(seconds(60), "start failure", [] {
+    DecoderManager manager(1);
+    FakeScheduledPlayer a;
+    platform::Thread::failNextCreations(1);
+    EXPECT_FALSE(manager.registerDecoder(&a));
+    EXPECT_EQ(-1, manager.threadIndexOf(&a));
+    EXPECT_FALSE(manager.isThreadRunning(0));
+    EXPECT_TRUE(manager.registerDecoder(&a));
+    EXPECT_TRUE(manager.isThreadRunning(0));
+    EXPECT_TRUE(manager.releseDecoder(&a));
+  });
+}
+
+// Inside a serve (where a decode or draw callback runs) the player releases itself, registers again,
+// releases another player on another thread and registers a new one: nothing deadlocks, the thread
+// does not join itself, and the pool ends in the expected state.
+TEST(DecoderManagerThreads, RegistrationAndReleaseFromInsideAServe) {
+  kxtest::finishWithin(seconds(60), "calls from a serve", [] {
+    DecoderManager manager(2);
+    FakeScheduledPlayer self, other, late;
+    std::atomic<int> step{0};
+    ASSERT_TRUE(manager.registerDecoder(&self));
+    ASSERT_TRUE(manager.registerDecoder(&other));
+    ASSERT_EQ(1, manager.threadIndexOf(&other));
+    self.setServeHook([&] {
+      switch (step.fetch_add(1)) {
+        case 0:
+          EXPECT_TRUE(manager.releseDecoder(&self));  // its thread's last player: the loop ends after this pass
+          EXPECT_TRUE(manager.registerDecoder(&self));  // and goes on after all
+          break;
+        case 1:
+          EXPECT_TRUE(manager.releseDecoder(&other));  // served by the other thread
+          EXPECT_TRUE(manager.registerDecoder(&late));
+          break;
+        case 2:
+          EXPECT_TRUE(manager.releseDecoder(&self));
+          break;
+        default:
+          break;
+      }
+    });
+    self.scheduleFrames(getMicroSeconds(), 20 * kMs, 3);
+    ASSERT_TRUE(eventually([&] { return step.load() >= 3; }));
+    // The first thread's loop ended by itself after its player left from inside its own pass.
+    ASSERT_TRUE(eventually([&] { return !manager.isThreadRunning(0); }));
+    EXPECT_EQ(-1, manager.threadIndexOf(&self));
+    EXPECT_EQ(-1, manager.threadIndexOf(&other));
+    EXPECT_EQ(1, manager.threadIndexOf(&late));
+    late.scheduleFrames(getMicroSeconds(), 10 * kMs, 2);
+    ASSERT_TRUE(eventually([&] { return late.served() == 2; })) << "the new player is served";
+    EXPECT_TRUE(manager.releseDecoder(&late));
+    ASSERT_TRUE(eventually([&] { return !manager.isThreadRunning(0) && !manager.isThreadRunning(1); }));
+  });
+}
+
+// A release from another thread returns only once the pass has let go of the player, also while the
+// pass is inside that player's serve.
+TEST(DecoderManagerThreads, ReleaseWaitsForTheServeInProgress) {
+  kxtest::finishWithin(seconds(60), "release during serve", [] {
+    DecoderManager manager(1);
+    FakeScheduledPlayer player;
+    std::atomic<bool> inServe{false}, serveDone{false};
+    player.setServeHook([&] {
+      inServe.store(true);
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      serveDone.store(true);
+    });
+    player.scheduleFrames(getMicroSeconds(), 40 * kMs, 1);
+    ASSERT_TRUE(manager.registerDecoder(&player));
+    ASSERT_TRUE(eventually([&] { return inServe.load(); }));
+    EXPECT_TRUE(manager.releseDecoder(&player));
+    EXPECT_TRUE(serveDone.load());
+    EXPECT_FALSE(manager.isThreadRunning(0));
+  });
+}
+
+// A step on another thread holds the player's draw lock and, from its callback, stops the player while
+// the pass waits to serve it: the release returns (the pass gives the player up) and nothing hangs.
+TEST(DecoderManagerThreads, ReleaseWhileAStepHoldsTheDrawLock) {
+  kxtest::finishWithin(seconds(60), "release during a step", [] {
+    DecoderManager manager(1);
+    FakeScheduledPlayer player;
+    ASSERT_TRUE(manager.registerDecoder(&player));
+    {
+      std::lock_guard<std::recursive_mutex> step(player.drawLock());
+      player.scheduleFrames(getMicroSeconds(), 40 * kMs, 5);
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      EXPECT_EQ(0u, player.served()) << "the pass does not serve without the draw lock";
+      EXPECT_TRUE(manager.releseDecoder(&player));
+    }
+    EXPECT_EQ(0u, player.served());
+    EXPECT_FALSE(manager.isThreadRunning(0));
+  });
+}
+
+// The manager deleted while players are still registered (process exit with open players): the threads
+// stop promptly, whatever they were waiting for.
+TEST(DecoderManagerThreads, DeletedWithPlayersStillRegistered) {
+  kxtest::finishWithin(seconds(60), "exit with players", [] {
+    FakeScheduledPlayer paused, playing, idle;
+    paused.setPaused(true);
+    playing.scheduleFrames(getMicroSeconds(), 40 * kMs, 100000);
+    {
+      auto manager = std::make_unique<DecoderManager>(2);
+      for (FakeScheduledPlayer* p : {&paused, &playing, &idle}) ASSERT_TRUE(manager->registerDecoder(p));
+      ASSERT_TRUE(eventually([&] { return playing.served() > 2; }));
+    }
+    const size_t served = playing.served();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(served, playing.served()) << "nothing is served after the manager is gone";
+  });
+}
+
+}  // namespace
