@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <set>
 
+#include "platform/MemoryDisplay.h"
 #include "player/FilePlayer.h"
 #include "player/FilePosition.h"
 #include "player/KXPlayerResult.h"
@@ -106,7 +107,13 @@ class FilePlayerSeek : public ::testing::TestWithParam<int> {
       for (const auto& way : ways) {
         const std::string where = phase + ", " + target.what + " " + way.how;
         observer.clearPictures();
+        const size_t drawnBefore = drawnPictures();
         ASSERT_EQ(way.seek(), 0) << where;
+        // The frames decoded on the way to the target are not drawn: one picture reaches the window
+        // (and at most one repaint of it while the engine is paused).
+        const size_t drawn = drawnPictures() - drawnBefore;
+        EXPECT_GE(drawn, 1u) << where;
+        EXPECT_LE(drawn, 2u) << where;
         expectShown(r, way.frame, where);
         EXPECT_EQ(player.getPlayStatus(), 2) << where;
 
@@ -122,6 +129,12 @@ class FilePlayerSeek : public ::testing::TestWithParam<int> {
         expectShown(r, std::max(way.frame - 1, 1L), where + ", previous frame");
       }
     }
+  }
+
+  size_t drawnPictures() const {
+    const std::vector<platform::BlitRecord> log = platform::MemoryDisplay::instance().blitLog();
+    return static_cast<size_t>(std::count_if(log.begin(), log.end(),
+                                             [&](const platform::BlitRecord& b) { return b.window == window; }));
   }
 
   HWND window = 0;
