@@ -15,10 +15,7 @@
 #include <string>
 #include <vector>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-}
-
+#include "bench/PlainH264Decode.h"
 #include "platform/OffscreenWindows.h"
 #include "player/FilePlayer.h"
 #include "support/RecordingPlan.h"
@@ -86,43 +83,18 @@ bool ensureRecording(const std::string& path, const Source& source) {
 
 // The limit: one chunk read from the file at a random place, and one group decoded from its key frame.
 double limitMilliseconds(const std::string& path, const Source& source, std::mt19937& random) {
-  const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_H264);
-  AVCodecContext* context = avcodec_alloc_context3(codec);
-  context->thread_count = 1;
-  avcodec_open2(context, codec, nullptr);
-  AVFrame* frame = av_frame_alloc();
-  AVPacket* packet = av_packet_alloc();
-  std::vector<std::vector<uint8_t>> padded;
-  for (int i = 0; i < kGop; ++i) {
-    const auto& unit = source.units[static_cast<size_t>(i)];
-    padded.emplace_back(unit.data.begin(), unit.data.end());
-    padded.back().resize(unit.data.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
-  }
   std::vector<char> chunk(kChunkBytes);
   BinaryFile file;
-  file.open(path.c_str(), BinaryFile::kRead);
-  const int64_t length = file.getLength();
-  std::uniform_int_distribution<int64_t> offsets(0, length - kChunkBytes);
+  if (!file.open(path.c_str(), BinaryFile::kRead)) return -1;
+  std::uniform_int_distribution<int64_t> offsets(0, file.getLength() - kChunkBytes);
   const Clock::time_point start = Clock::now();
   file.seek(offsets(random), BinaryFile::kFromBegin);
-  file.read(chunk.data(), kChunkBytes);
-  int pictures = 0;
-  for (size_t i = 0; i <= padded.size(); ++i) {
-    if (i < padded.size()) {
-      packet->data = padded[i].data();
-      packet->size = static_cast<int>(source.units[i].data.size());
-      avcodec_send_packet(context, packet);
-    } else {
-      avcodec_send_packet(context, nullptr);
-    }
-    while (avcodec_receive_frame(context, frame) == 0) ++pictures;
-  }
-  const double elapsed = millisecondsSince(start);
+  const int read = file.read(chunk.data(), kChunkBytes);
+  const double readMilliseconds = millisecondsSince(start);
   file.close();
-  av_packet_free(&packet);
-  av_frame_free(&frame);
-  avcodec_free_context(&context);
-  return pictures == kGop ? elapsed : -1;
+  double decodeSeconds = 0;
+  const int pictures = kxbench::plainDecode(source.units, kGop, &decodeSeconds);
+  return read == kChunkBytes && pictures == kGop ? readMilliseconds + decodeSeconds * 1000 : -1;
 }
 
 }  // namespace

@@ -13,10 +13,7 @@
 #include <string>
 #include <vector>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-}
-
+#include "bench/PlainH264Decode.h"
 #include "platform/OffscreenWindows.h"
 #include "player/FilePlayer.h"
 #include "support/RecordingPlan.h"
@@ -47,37 +44,6 @@ long onPicture(long, const char*, long, FRAME_INFO* info, void* user) {
   samples->seen.push_back({static_cast<int64_t>(info->timeStamp) * 90, Clock::now()});
   samples->changed.notify_all();
   return 0;
-}
-
-double plainDecodeFps(const std::vector<kxh264::AccessUnit>& units) {
-  const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_H264);
-  AVCodecContext* context = avcodec_alloc_context3(codec);
-  context->thread_count = 1;
-  avcodec_open2(context, codec, nullptr);
-  AVFrame* frame = av_frame_alloc();
-  AVPacket* packet = av_packet_alloc();
-  std::vector<std::vector<uint8_t>> padded;
-  for (const auto& unit : units) {
-    padded.emplace_back(unit.data.begin(), unit.data.end());
-    padded.back().resize(unit.data.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
-  }
-  int pictures = 0;
-  const Clock::time_point start = Clock::now();
-  for (size_t i = 0; i <= padded.size(); ++i) {
-    if (i < padded.size()) {
-      packet->data = padded[i].data();
-      packet->size = static_cast<int>(units[i].data.size());
-      avcodec_send_packet(context, packet);
-    } else {
-      avcodec_send_packet(context, nullptr);
-    }
-    while (avcodec_receive_frame(context, frame) == 0) ++pictures;
-  }
-  const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-  av_packet_free(&packet);
-  av_frame_free(&frame);
-  avcodec_free_context(&context);
-  return pictures / elapsed;
 }
 
 // Plays from the start at the rate until enough content has been shown; the achieved rate.
@@ -133,7 +99,8 @@ int main(int argc, char** argv) {
   const std::string path = folder + "/speedbench_704x576.ts";
   if (!kxtest::RecordingWriter::write(kxtest::RecordingPlan(options, content), 1, path)) return 1;
 
-  const double ceiling = plainDecodeFps(units);
+  double decodeSeconds = 0;
+  const double ceiling = kxbench::plainDecode(units, units.size(), &decodeSeconds) / decodeSeconds;
   const HWND window = createOffscreenWindow(704, 576);
   FilePlayer player;
   Samples samples;
