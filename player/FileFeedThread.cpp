@@ -45,9 +45,10 @@ void FileFeedThread::setAudioEnabled(bool enabled) {
 }
 
 bool FileFeedThread::start() {
+  // The state lock is never taken inside the life lock (the thread takes them the other way round).
+  setPaused(false);
   std::lock_guard<std::mutex> life(m_lifeLock);
   m_stopRequested = false;
-  setPaused(false);
   ++m_starts;
   if (m_feeding) return true;  // the thread runs, or is reporting an end and then goes on
   // A thread that decided to end no longer looks at the flags; wait for it before starting anew.
