@@ -253,6 +253,12 @@ std::vector<int16_t> heardSamples(const std::vector<uint8_t>& bytes) {
 }
 
 TEST_P(FilePlayback, TheSoundHeardIsTheDecodedAudio) {
+#if defined(__SANITIZE_THREAD__)
+  // Exact sound needs the feed to keep ahead of a real-time output, which the ThreadSanitizer build's
+  // slowdown does not allow; the plain and AddressSanitizer builds check it, and the sound path's
+  // locking is exercised here by SoundPlaysOnlyAtNormalSpeed.
+  GTEST_SKIP() << "real-time sound under ThreadSanitizer";
+#endif
   // The output takes the sound at a third of its speed: the feed always waits for room in the sound
   // queue, never the output for data, so that nothing but the decoded audio is heard.
   soundSlowdown = 3;
