@@ -41,6 +41,7 @@ void LiveStreamInput::setRecordCallback(RecordDataCallback callback, void* user)
   m_recordCallback = callback;
   m_recordUser = user;
   m_recordReserved = nullptr;
+  m_recording = callback != nullptr;
 }
 
 void LiveStreamInput::clearRecordCallback() { setRecordCallback(nullptr, nullptr); }
@@ -57,11 +58,13 @@ void LiveStreamInput::closeStream() {
 }
 
 void LiveStreamInput::record(const char* data, int length) {
+  if (!m_recording) return;
   KXMutexLocker lock(m_recordLock, __FILE__, __LINE__);
   if (m_recordCallback != nullptr && length > 0) m_recordCallback(m_recordReserved, data, length, m_recordUser);
 }
 
 void LiveStreamInput::recordElementary(const AVData& frame) {
+  if (!m_recording) return;
   KXMutexLocker lock(m_recordLock, __FILE__, __LINE__);
   if (m_recordCallback == nullptr) return;
   if (const AVData* packets = m_repackager.repackage(frame))

@@ -1,4 +1,6 @@
 #pragma once
+#include <atomic>
+
 #include "player/LiveFrameParser.h"
 #include "player/PlayerTypes.h"
 #include "player/RecordRepackager.h"
@@ -52,6 +54,8 @@ class LiveStreamInput {
   TSChunkReassembler m_reassembler;
   RecordRepackager m_repackager;
   KXMutex m_recordLock;
+  // Set with the callback, under the lock: without a recording the pushing thread takes no lock.
+  std::atomic<bool> m_recording{false};
   RecordDataCallback m_recordCallback = nullptr;
   void* m_recordReserved = nullptr;
   void* m_recordUser = nullptr;

@@ -93,6 +93,7 @@ int TSChunkReassembler::push(const char* data, int length) {
 
 int TSChunkReassembler::scanNew(const char* data, int length, int from) {
   int i = from;
+  int runEnd = from;  // packets before it are confirmed already
   while (i < length) {
     if (data[i] != kSyncByte) {
       ++i;
@@ -107,14 +108,19 @@ int TSChunkReassembler::scanNew(const char* data, int length, int from) {
       ++i;
       continue;
     }
+    // Every packet of an unbroken run is confirmed by the sync byte after it: the sink takes the run
+    // in one call, as it would take its packets one by one.
+    int end = i < runEnd ? runEnd : i + kPacketSize;
+    while (end + kPacketSize < length && data[end + kPacketSize] == kSyncByte) end += kPacketSize;
+    runEnd = end;
     int consumed = 0;
-    const int result = m_sink.pushPacket(data + i, kPacketSize, consumed);
+    const int result = m_sink.pushPacket(data + i, end - i, consumed);
     if (result == KXPLAYER_QUEUE_FULL) {
       if (!append(data + i + consumed, length - i - consumed)) return fail();
       return KXPLAYER_OK;
     }
-    if (result < 0) return fail();
-    i += kPacketSize;
+    if (result < 0 || consumed <= 0) return fail();
+    i += consumed;
   }
   return KXPLAYER_OK;
 }
