@@ -37,6 +37,8 @@ class LiveStreamInput {
 
   void setRecordCallback(RecordDataCallback callback, void* user);
   void clearRecordCallback();
+  // A record callback is set.
+  bool isRecording() const { return m_recording; }
   // Drops held bytes and the waiting frame (the stream goes on with the same parser).
   void resetStream();
   // Also forgets the stream: the next bytes start a new parser.
