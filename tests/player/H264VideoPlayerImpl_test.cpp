@@ -423,4 +423,34 @@ TEST_F(VideoPlayerTest, Rate) {
   }
 }
 
+// The process ends while players of the process-wide pool are open and playing (they outlive the
+// pool: it is deleted at exit first). Nothing crashes or hangs, and the players' own destruction after
+// it finds no pool to release from.
+TEST(VideoPlayerExit, ExitWithOpenPlayers) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        // The window layer is made first and so ends last, as in a program; the pool is made by the
+        // first play, after the players, and so is deleted before them.
+        static const HWND window = createOffscreenWindow(176, 144);
+        static std::unique_ptr<H264VideoPlayerImpl> players[3];
+        for (auto& player : players) {
+          player = std::make_unique<H264VideoPlayerImpl>();
+          player->setVideoWindow(window, 0, 0, 176, 144);
+          player->openVideo();
+          player->setInputQueueMaxSize(100);
+          player->playVideo();
+          for (int i = 0; i < 20; ++i) {
+            AVData frame;
+            kxtest::makeFrame(i, 1000000, frame);
+            player->pushVideoFrame(frame);
+          }
+        }
+        players[2]->pauseVideo();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        std::exit(0);
+      },
+      testing::ExitedWithCode(0), "");
+}
+
 }  // namespace

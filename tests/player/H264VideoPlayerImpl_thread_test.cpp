@@ -212,4 +212,22 @@ TEST_F(VideoPlayerThreads, CloseFromTheCallbackOfAStep) {
   });
 }
 
+// The player's own decode thread, which nothing in the system starts, works when a program starts it:
+// it decodes the queued frames, redraws while paused, and stops on request.
+TEST_F(VideoPlayerThreads, OwnDecodeThreadWhenStarted) {
+  kxtest::finishWithin(seconds(60), "own decode thread", [] {
+    DecoderManager manager(1);
+    TestPlayer p(manager);
+    p.push(0, 6);
+    ASSERT_EQ(0, p.player->decodeThread().start());
+    ASSERT_TRUE(eventually([&] { return p.decoded.load() == 6; }));
+    EXPECT_EQ(-1, manager.threadIndexOf(p.player.get())) << "not the pool's";
+    p.player->pauseVideo();
+    const size_t before = platform::MemoryDisplay::instance().blitLog().size();
+    ASSERT_TRUE(eventually([&] { return platform::MemoryDisplay::instance().blitLog().size() > before; }));
+    p.player->decodeThread().stopDecoding();
+    EXPECT_FALSE(p.player->decodeThread().isRunning());
+  });
+}
+
 }  // namespace
