@@ -18,35 +18,19 @@
 #include "platform/NullSoundSystem.h"
 #include "platform/OffscreenWindows.h"
 #include "player/LivePictures.h"
+#include "player/LivePlayerFixture.h"
 #include "player/LiveTestStreams.h"
 #include "support/TestPaths.h"
 #include "tests/player/H264Fixture.h"
 
 namespace {
 
-const char* const kFixture = "h264_baseline_crop_322x242_gop10.h264";
-constexpr int kWidth = 322;
-constexpr int kHeight = 242;
 
 using livetest::offerUntilTaken;
 using livetest::Pictures;
 
-class KXLivePlayerTest : public ::testing::Test {
+class KXLivePlayerTest : public livetest::LivePlayerFixture {
  protected:
-  static void SetUpTestSuite() {
-    stream = new livetest::OurStream(livetest::ourStream(kFixture, kWidth, kHeight));
-    reference = new std::vector<std::string>(kxh264::referenceMd5s(kxtest::fixturePath(kFixture), "yuv420p"));
-  }
-  static void TearDownTestSuite() {
-    delete stream;
-    delete reference;
-  }
-  void SetUp() override {
-    platform::MemoryDisplay::instance().reset();
-    sound.installForProcess();
-    window = createOffscreenWindow(kWidth, kHeight);
-  }
-  void TearDown() override { destroyOffscreenWindow(window); }
 
   // A playing live player with a queue of queueSize frames that decodes as fast as it can and keeps
   // every frame (no live-delay dropping), reporting to pictures.
@@ -72,13 +56,7 @@ class KXLivePlayerTest : public ::testing::Test {
       EXPECT_EQ(stream->videoMicroseconds[i] / 90, pictures.timeStamps[i]) << "picture " << i;
   }
 
-  static livetest::OurStream* stream;
-  static std::vector<std::string>* reference;
-  platform::NullSoundSystem sound;
-  HWND window = 0;
 };
-livetest::OurStream* KXLivePlayerTest::stream = nullptr;
-std::vector<std::string>* KXLivePlayerTest::reference = nullptr;
 
 TEST_F(KXLivePlayerTest, ChunksOfAnySizeWithDamageGiveFfmpegsPicturesInOrder) {
   const std::string bytes = livetest::damaged(stream->bytes);

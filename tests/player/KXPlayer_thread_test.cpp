@@ -19,37 +19,24 @@
 #include "platform/NullSoundSystem.h"
 #include "platform/OffscreenWindows.h"
 #include "player/LivePictures.h"
+#include "player/LivePlayerFixture.h"
 #include "player/LiveTestStreams.h"
 #include "support/TestPaths.h"
 #include "tests/player/H264Fixture.h"
 
 namespace {
 
-const char* const kFixture = "h264_baseline_crop_322x242_gop10.h264";
-constexpr int kWidth = 322;
-constexpr int kHeight = 242;
 constexpr int kSkip = INT_MIN;
 
 using livetest::offerUntilTaken;
 using livetest::Pictures;
 
-class KXPlayerTest : public ::testing::Test {
+class KXPlayerTest : public livetest::LivePlayerFixture {
  protected:
-  static void SetUpTestSuite() {
-    stream = new livetest::OurStream(livetest::ourStream(kFixture, kWidth, kHeight));
-    reference = new std::vector<std::string>(kxh264::referenceMd5s(kxtest::fixturePath(kFixture), "yuv420p"));
-  }
-  static void TearDownTestSuite() {
-    delete stream;
-    delete reference;
-  }
   void SetUp() override {
-    platform::MemoryDisplay::instance().reset();
-    sound.installForProcess();
-    window = createOffscreenWindow(kWidth, kHeight);
+    LivePlayerFixture::SetUp();
     dir = kxtest::scratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
   }
-  void TearDown() override { destroyOffscreenWindow(window); }
 
   // Pushes the stream's chunks into a facade in stream mode (-13 offered again).
   static void pushChunks(KXPlayer& player, const std::string& bytes, size_t chunkCount = SIZE_MAX) {
@@ -81,14 +68,8 @@ class KXPlayerTest : public ::testing::Test {
     ASSERT_EQ(0, file.setSpeed(16.0f));
   }
 
-  static livetest::OurStream* stream;
-  static std::vector<std::string>* reference;
-  platform::NullSoundSystem sound;
-  HWND window = 0;
   std::string dir;
 };
-livetest::OurStream* KXPlayerTest::stream = nullptr;
-std::vector<std::string>* KXPlayerTest::reference = nullptr;
 
 // One operation and its answer in mode 0, in stream mode (open, stopped) and in file mode after the
 // file was closed (no engine). Range checks come before the mode where the tables say so.
