@@ -1,5 +1,5 @@
-// The player facade against its tables: modes, kept settings reaching the player opened later, the
-// mended answers, and recordings made through it played back as files.
+// The player facade against its tables: modes, kept settings reaching the stream player opened later,
+// the mended answers. (Facade tests that play files: KXPlayerPlayback_test.cpp.)
 #include "player/KXPlayer.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +19,7 @@
 #include "platform/NullSoundSystem.h"
 #include "platform/OffscreenWindows.h"
 #include "player/LivePictures.h"
-#include "player/LivePlayerFixture.h"
+#include "player/KXPlayerFixture.h"
 #include "player/LiveTestStreams.h"
 #include "support/TestPaths.h"
 #include "tests/player/H264Fixture.h"
@@ -31,45 +31,7 @@ constexpr int kSkip = INT_MIN;
 using livetest::offerUntilTaken;
 using livetest::Pictures;
 
-class KXPlayerTest : public livetest::LivePlayerFixture {
- protected:
-  void SetUp() override {
-    LivePlayerFixture::SetUp();
-    dir = kxtest::scratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
-  }
-
-  // Pushes the stream's chunks into a facade in stream mode (-13 offered again).
-  static void pushChunks(KXPlayer& player, const std::string& bytes, size_t chunkCount = SIZE_MAX) {
-    size_t at = 0;
-    size_t n = 0;
-    for (int size : livetest::chunking(bytes.size(), 0, 5)) {
-      if (n++ == chunkCount) break;
-      ASSERT_EQ(0, offerUntilTaken([&] { return player.intputTSData(bytes.data() + at, static_cast<unsigned>(size)); }));
-      at += static_cast<size_t>(size);
-    }
-  }
-
-  // A stream-mode player recording to path, with the given input queue, decoding without pacing.
-  static void startRecording(KXPlayer& live, const std::string& path, unsigned queueSize) {
-    live.setInputQueueMaxSize(queueSize);
-    live.setUseTimeStamp(false);
-    live.setLivePlayFlag(false);
-    ASSERT_EQ(0, live.setRecordFile(path.c_str()));
-    ASSERT_EQ(0, live.openStream());
-    ASSERT_EQ(0, live.play());
-    ASSERT_EQ(0, live.startRecord());
-  }
-  // Plays a recording file as fast as the player goes, reporting to pictures.
-  void playFile(KXPlayer& file, const std::string& path, Pictures& pictures) {
-    file.setVideoWindow(window, 0, 0, kWidth, kHeight);
-    file.setDecodeCallBack(1, &Pictures::onDecode, &pictures);
-    ASSERT_EQ(0, file.openFile(path.c_str()));
-    ASSERT_EQ(0, file.play());
-    ASSERT_EQ(0, file.setSpeed(16.0f));
-  }
-
-  std::string dir;
-};
+using KXPlayerTest = livetest::KXPlayerFixture;
 
 // One operation and its answer in mode 0, in stream mode (open, stopped) and in file mode after the
 // file was closed (no engine). Range checks come before the mode where the tables say so.
@@ -185,25 +147,6 @@ TEST_F(KXPlayerTest, SettingsMadeBeforeAnOpenReachTheStreamPlayer) {
   EXPECT_GE(h, kHeight);
 }
 
-TEST_F(KXPlayerTest, SettingsMadeBeforeAnOpenReachTheFilePlayer) {
-  const std::string path = dir + "/ours.ts";
-  ASSERT_TRUE(livetest::writeFile(path, stream->bytes));
-  Pictures pictures;
-  std::atomic<int> ended{0};
-  KXPlayer player;
-  player.setVideoWindow(window, 0, 0, kWidth, kHeight);
-  player.setDecodeCallBack(3, &Pictures::onDecode, &pictures);
-  player.setFileEndCallback(9, [](long id, void* user) { if (id == 9) ++*static_cast<std::atomic<int>*>(user); }, &ended);
-  ASSERT_EQ(0, player.openFile(path.c_str()));
-  ASSERT_EQ(0, player.play());
-  ASSERT_EQ(0, player.setSpeed(16.0f)) << "16 is the top speed";
-  ASSERT_TRUE(pictures.waitFor(reference->size()));
-  EXPECT_EQ(*reference, pictures.snapshot());
-  for (int waited = 0; ended.load() == 0 && waited < 20000; waited += 5)
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  EXPECT_EQ(1, ended.load());
-}
-
 TEST_F(KXPlayerTest, MendedAnswersGiveTheirErrorOrTakeEffect) {
   const std::string file = kxtest::fixturePath("framestream_h264_baseline_176x144_gop12_g711a.kxav");
   {
@@ -260,58 +203,6 @@ TEST_F(KXPlayerTest, MendedAnswersGiveTheirErrorOrTakeEffect) {
     ASSERT_EQ(0, player.openStream());
     EXPECT_EQ(-12, player.startRecord()) << "the file cannot be opened";
   }
-}
-
-TEST_F(KXPlayerTest, RecordedChunksPlayBackAsTheSamePictures) {
-  const std::string path = dir + "/chunks.ts";
-  KXPlayer live;
-  startRecording(live, path, 3);
-  std::mt19937 random(31);
-  const std::vector<int> chunks = livetest::chunking(stream->bytes.size(), 0, 5);
-  const size_t stopAt = chunks.size() / 2 + random() % (chunks.size() / 2);
-  std::string accepted;
-  size_t at = 0;
-  for (size_t n = 0; n < stopAt; ++n) {
-    ASSERT_EQ(0, offerUntilTaken([&] { return live.intputTSData(stream->bytes.data() + at, static_cast<unsigned>(chunks[n])); }));
-    accepted.append(stream->bytes, at, static_cast<size_t>(chunks[n]));
-    at += static_cast<size_t>(chunks[n]);
-  }
-  ASSERT_EQ(0, live.stopRecord());
-  ASSERT_TRUE(accepted == kxtest::readFile(path)) << "the file is every accepted chunk";
-  // Every frame wholly recorded plays back as ffmpeg decodes it.
-  Pictures pictures;
-  KXPlayer file;
-  playFile(file, path, pictures);
-  size_t whole = 0;
-  for (size_t end = 0, i = 0; i < stream->framePackets.size(); ++i) {
-    end += stream->framePackets[i].size();
-    if (end <= accepted.size() && i % 2 == 0) ++whole;
-  }
-  ASSERT_GT(whole, 2u);
-  pictures.waitFor(whole - 1);
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  const std::vector<std::string> got = pictures.snapshot();
-  ASSERT_GE(got.size(), whole - 1);
-  for (size_t i = 0; i + 1 < whole; ++i) EXPECT_EQ((*reference)[i], got[i]) << "picture " << i;
-}
-
-TEST_F(KXPlayerTest, RecordedElementaryFramesPlayBackAsTheSamePictures) {
-  const std::string path = dir + "/frames.ts";
-  KXPlayer live;
-  startRecording(live, path, 2);
-  std::mt19937 random(41);
-  const size_t stopAfter = stream->videoBytes.size() / 2 + random() % (stream->videoBytes.size() / 2);
-  for (size_t i = 0; i < stopAfter; ++i) {
-    const AVFrameData frame = livetest::elementaryFrame(*stream, i);
-    ASSERT_EQ(0, offerUntilTaken([&] { return live.inputAVFrame(frame); }));
-  }
-  ASSERT_EQ(0, live.stopRecord());
-  Pictures pictures;
-  KXPlayer file;
-  playFile(file, path, pictures);
-  ASSERT_TRUE(pictures.waitFor(stopAfter));
-  const std::vector<std::string> got = pictures.snapshot();
-  EXPECT_EQ(std::vector<std::string>(reference->begin(), reference->begin() + static_cast<std::ptrdiff_t>(stopAfter)), got);
 }
 
 TEST_F(KXPlayerTest, PathsAreCodePage936WhenCharSetIsZero) {
