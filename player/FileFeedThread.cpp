@@ -45,9 +45,10 @@ void FileFeedThread::setAudioEnabled(bool enabled) {
 }
 
 bool FileFeedThread::start() {
+  // The state lock is never taken inside the life lock (the thread takes them the other way round).
+  setPaused(false);
   std::lock_guard<std::mutex> life(m_lifeLock);
   m_stopRequested = false;
-  setPaused(false);
   ++m_starts;
   if (m_feeding) return true;  // the thread runs, or is reporting an end and then goes on
   // A thread that decided to end no longer looks at the flags; wait for it before starting anew.
@@ -187,7 +188,15 @@ bool FileFeedThread::push(const AVData& frame) {
 
 bool FileFeedThread::videoPlayedOut() {
   if (!m_player->isVideoQueueEmpty()) return false;
-  if (m_lastVideoId < 0 || m_player->getCurrentVideoFrameID() == m_lastVideoId) return true;
+  if (m_lastVideoId < 0) return true;
+  if (m_player->getCurrentVideoFrameID() == m_lastVideoId) {
+    // The id changes as the picture is decoded, before the decode callback and the drawing, which
+    // run under the video player's drawing lock. Storing a picture parameter takes that lock, so
+    // storing the brightness it has already returns only once the last picture is out.
+    int brightness = 0;
+    if (m_player->getVideoBrightness(brightness) == KXPLAYER_OK) m_player->setVideoBrightness(brightness);
+    return true;
+  }
   // A last frame that never shows (it does not decode) holds the report back only for a while.
   const auto now = std::chrono::steady_clock::now();
   if (m_drainStart == std::chrono::steady_clock::time_point()) m_drainStart = now;

@@ -1,5 +1,7 @@
 #include "player/FilePlayer.h"
 
+#include <algorithm>
+
 #include "player/FilePlayerImpl.h"
 #include "player/FileTypeSniffer.h"
 #include "player/KXPlayerResult.h"
@@ -67,28 +69,30 @@ void FilePlayer::onFileEnd(long id, void* user) {
   FilePlayer* self = static_cast<FilePlayer*>(user);
   FileEndCallback callback = nullptr;
   void* callbackUser = nullptr;
+  const std::thread::id thread = std::this_thread::get_id();
   {
     std::lock_guard<std::mutex> lock(self->m_callbackLock);
     callback = self->m_fileEndCallback;
     callbackUser = self->m_fileEndUser;
-    self->m_inCallback = true;
-    self->m_callbackThread = std::this_thread::get_id();
+    self->m_callbackThreads.push_back(thread);
   }
   if (callback != nullptr) callback(id, callbackUser);
   std::lock_guard<std::mutex> lock(self->m_callbackLock);
-  self->m_inCallback = false;
+  self->m_callbackThreads.erase(std::find(self->m_callbackThreads.begin(), self->m_callbackThreads.end(), thread));
+}
+
+bool FilePlayer::insideCallback() {
+  std::lock_guard<std::mutex> lock(m_callbackLock);
+  return std::find(m_callbackThreads.begin(), m_callbackThreads.end(), std::this_thread::get_id()) !=
+         m_callbackThreads.end();
 }
 
 void FilePlayer::releaseEngine() {
   if (!m_engine) return;
   m_engine->close();
-  bool insideCallback = false;
-  {
+  if (insideCallback()) {
+    // This thread may be the engine's own feed thread: the engine lives on until that thread has ended.
     std::lock_guard<std::mutex> lock(m_callbackLock);
-    insideCallback = m_inCallback && m_callbackThread == std::this_thread::get_id();
-  }
-  if (insideCallback) {
-    // This thread is the engine's own feed thread: the engine lives on until that thread has ended.
     m_retiredEngines.push_back(std::move(m_engine));
   } else {
     m_engine.reset();
@@ -96,11 +100,13 @@ void FilePlayer::releaseEngine() {
 }
 
 void FilePlayer::destroyRetiredEngines() {
+  if (insideCallback()) return;
+  std::vector<std::unique_ptr<FilePlayerBase>> retired;
   {
     std::lock_guard<std::mutex> lock(m_callbackLock);
-    if (m_inCallback && m_callbackThread == std::this_thread::get_id()) return;
+    retired.swap(m_retiredEngines);
   }
-  m_retiredEngines.clear();
+  // Destroyed outside the lock: each waits for its feed thread, which may still be leaving the callback.
 }
 
 int FilePlayer::forward(const std::function<int(FilePlayerBase&)>& operation) {

@@ -105,6 +105,8 @@ class FilePlayer {
   void releaseEngine();
   // Destroys engines set aside earlier (waits for their feed threads, which are ending).
   void destroyRetiredEngines();
+  // True on a thread that is running the file-end callback.
+  bool insideCallback();
   static void onFileEnd(long id, void* user);
 
   EngineFactory m_factory;
@@ -129,9 +131,8 @@ class FilePlayer {
   long m_fileEndId = 0;
   FileEndCallback m_fileEndCallback = nullptr;
   void* m_fileEndUser = nullptr;
-  // The thread running the file-end callback, while it runs (only the engine held calls it).
-  bool m_inCallback = false;
-  std::thread::id m_callbackThread;
-
+  // The threads running the file-end callback now (an engine's feed thread each), and the engines
+  // closed from inside it, waiting for their feed threads to end; guarded by m_callbackLock.
+  std::vector<std::thread::id> m_callbackThreads;
   std::vector<std::unique_ptr<FilePlayerBase>> m_retiredEngines;
 };

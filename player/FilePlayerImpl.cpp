@@ -85,9 +85,12 @@ int FilePlayerImpl::play() {
       m_feedThread.setAudioEnabled(true);
     }
   }
+  // The state is set before the feed starts: the feed may reach the end and call back at once.
+  const int previous = m_playState.exchange(kPlaying);
   if (!m_feedThread.start()) {
     // Nothing would feed the picture: the engine stays in the state it had.
-    if (m_playState == kStopped) {
+    m_playState = previous;
+    if (previous == kStopped) {
       m_avPlayer.closeVideo();
     } else {
       m_avPlayer.pauseVideo();
@@ -95,7 +98,6 @@ int FilePlayerImpl::play() {
     }
     return KXPLAYER_START_FAILED;
   }
-  m_playState = kPlaying;
   return KXPLAYER_OK;
 }
 

@@ -1,4 +1,6 @@
 #pragma once
+#include <atomic>
+
 #include "player/AVPlayer.h"
 #include "player/FileFeedThread.h"
 #include "player/FilePlayerBase.h"
@@ -105,8 +107,9 @@ class FilePlayerImpl : public FilePlayerBase {
   AVPlayer m_avPlayer;
   FileFeedThread m_feedThread;
   IndexedFileReader m_reader;
-  int m_playState = kStopped;
-  bool m_soundOn = false;
+  // Read by a file-end callback on the feed thread too (it may stop or close the engine).
+  std::atomic<int> m_playState{kStopped};
+  std::atomic<bool> m_soundOn{false};
   float m_rate = 1.0f;
   // The video queue size asked for last (the video player starts with two).
   unsigned m_queueSize = 2;

@@ -38,6 +38,19 @@ std::string frameHeadFile() { return writeBytes("head.kxav", "t~a!v@ri%n" + std:
 
 void onFileEnd(long, void*) {}
 
+// The kept settings an open or play pushes, in any number, for tests about something else.
+void allowSettings(MockFilePlayerEngine& engine) {
+  EXPECT_CALL(engine, setFileType(_)).Times(::testing::AnyNumber());
+  EXPECT_CALL(engine, setDrawVideoFlag(_)).Times(::testing::AnyNumber());
+  EXPECT_CALL(engine, setAutoResizeFlag(_)).Times(::testing::AnyNumber());
+  EXPECT_CALL(engine, setStretchMode(_)).Times(::testing::AnyNumber());
+  EXPECT_CALL(engine, setRenderMode(_)).Times(::testing::AnyNumber());
+  EXPECT_CALL(engine, setVideoWindow(::testing::An<HWND>())).Times(::testing::AnyNumber());
+  EXPECT_CALL(engine, resizeWindow(_, _, _, _)).Times(::testing::AnyNumber());
+  EXPECT_CALL(engine, setNotifyWindow(_, _, _)).Times(::testing::AnyNumber());
+  EXPECT_CALL(engine, setNotifyWindowEX(_, _, _, _)).Times(::testing::AnyNumber());
+}
+
 // A facade whose engines are mocks that the test sets up as they are made.
 struct Facade {
   std::function<void(MockFilePlayerEngine&)> expect = [](MockFilePlayerEngine&) {};
@@ -123,15 +136,7 @@ TEST(FilePlayer, OneEngineAtATimeEachOpenReplacesTheLast) {
   facade.expect = [&](MockFilePlayerEngine& engine) {
     EXPECT_CALL(engine, open(_)).WillOnce(Return(0));
     EXPECT_CALL(engine, close()).WillOnce([&] { ++closes; });
-    EXPECT_CALL(engine, setFileType(_)).Times(::testing::AnyNumber());
-    EXPECT_CALL(engine, setDrawVideoFlag(_)).Times(::testing::AnyNumber());
-    EXPECT_CALL(engine, setAutoResizeFlag(_)).Times(::testing::AnyNumber());
-    EXPECT_CALL(engine, setStretchMode(_)).Times(::testing::AnyNumber());
-    EXPECT_CALL(engine, setRenderMode(_)).Times(::testing::AnyNumber());
-    EXPECT_CALL(engine, setVideoWindow(::testing::An<HWND>())).Times(::testing::AnyNumber());
-    EXPECT_CALL(engine, resizeWindow(_, _, _, _)).Times(::testing::AnyNumber());
-    EXPECT_CALL(engine, setNotifyWindow(_, _, _)).Times(::testing::AnyNumber());
-    EXPECT_CALL(engine, setNotifyWindowEX(_, _, _, _)).Times(::testing::AnyNumber());
+    allowSettings(engine);
     EXPECT_CALL(engine, setFileEndCallback(_, _, _)).Times(::testing::AnyNumber());
     EXPECT_CALL(engine, getPlayStatus()).WillRepeatedly(Return(facade.made));
   };
@@ -211,15 +216,7 @@ TEST(FilePlayer, WithoutAnEngineEveryOperationAnswersMissing) {
 TEST(FilePlayer, ForwardersReturnTheEnginesAnswer) {
   Facade facade;
   facade.expect = [](MockFilePlayerEngine& engine) {
-    EXPECT_CALL(engine, setFileType(_)).Times(::testing::AnyNumber());
-    EXPECT_CALL(engine, setDrawVideoFlag(_)).Times(::testing::AnyNumber());
-    EXPECT_CALL(engine, setAutoResizeFlag(_)).Times(::testing::AnyNumber());
-    EXPECT_CALL(engine, setStretchMode(_)).Times(::testing::AnyNumber());
-    EXPECT_CALL(engine, setRenderMode(_)).Times(::testing::AnyNumber());
-    EXPECT_CALL(engine, setVideoWindow(::testing::An<HWND>())).Times(::testing::AnyNumber());
-    EXPECT_CALL(engine, resizeWindow(_, _, _, _)).Times(::testing::AnyNumber());
-    EXPECT_CALL(engine, setNotifyWindow(_, _, _)).Times(::testing::AnyNumber());
-    EXPECT_CALL(engine, setNotifyWindowEX(_, _, _, _)).Times(::testing::AnyNumber());
+    allowSettings(engine);
     EXPECT_CALL(engine, setFileEndCallback(_, _, _)).Times(::testing::AnyNumber());
     EXPECT_CALL(engine, open(_)).WillOnce(Return(0));
     EXPECT_CALL(engine, close());
@@ -252,15 +249,7 @@ TEST(FilePlayer, TheFileEndCallbackMayCloseAndReopenThePlayer) {
   void* engineUser = nullptr;
   long engineId = 0;
   facade.expect = [&](MockFilePlayerEngine& engine) {
-    EXPECT_CALL(engine, setFileType(_)).Times(::testing::AnyNumber());
-    EXPECT_CALL(engine, setDrawVideoFlag(_)).Times(::testing::AnyNumber());
-    EXPECT_CALL(engine, setAutoResizeFlag(_)).Times(::testing::AnyNumber());
-    EXPECT_CALL(engine, setStretchMode(_)).Times(::testing::AnyNumber());
-    EXPECT_CALL(engine, setRenderMode(_)).Times(::testing::AnyNumber());
-    EXPECT_CALL(engine, setVideoWindow(::testing::An<HWND>())).Times(::testing::AnyNumber());
-    EXPECT_CALL(engine, resizeWindow(_, _, _, _)).Times(::testing::AnyNumber());
-    EXPECT_CALL(engine, setNotifyWindow(_, _, _)).Times(::testing::AnyNumber());
-    EXPECT_CALL(engine, setNotifyWindowEX(_, _, _, _)).Times(::testing::AnyNumber());
+    allowSettings(engine);
     EXPECT_CALL(engine, setFileEndCallback(_, _, _)).WillRepeatedly([&](long id, FileEndCallback fn, void* user) {
       engineId = id;
       engineCallback = fn;
