@@ -1,0 +1,52 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/InjectedFailures.h"
+#include "platform/NullSoundBuffer.h"
+#include "platform/SoundSystem.h"
+
+namespace platform {
+
+// The test backend: no sound card. Its buffers play by a clock that the test may supply and record
+// what they play; failures of the device and of buffer creation can be injected. Every secondary
+// buffer it made stays reachable for inspection.
+class NullSoundSystem : public SoundSystem {
+ public:
+  // clock: microseconds (the real counter when empty); granularity: bytes per step of a play position.
+  explicit NullSoundSystem(std::function<std::int64_t()> clock = {}, std::uint32_t granularity = 2);
+  ~NullSoundSystem() override;
+
+  // Makes this the process's sound system while it lives (players made without one use it).
+  void installForProcess();
+
+  void failNextDevices(int n) { m_deviceFailures.arm(n); }
+  void failNextBuffers(int n) { m_bufferFailures.arm(n); }
+
+  std::vector<std::shared_ptr<NullSoundBuffer>> buffers() const;
+  std::shared_ptr<NullSoundBuffer> lastBuffer() const;
+  // Devices opened and not yet closed.
+  int openDevices() const { return m_openDevices.load(); }
+
+ protected:
+  SoundResult openDevice() override;
+  void closeDevice() override;
+  SoundResult createSecondaryBuffer(const SoundBufferDesc& desc, std::shared_ptr<SoundBuffer>& buffer) override;
+
+ private:
+  std::function<std::int64_t()> m_clock;
+  const std::uint32_t m_granularity;
+  InjectedFailures m_deviceFailures;
+  InjectedFailures m_bufferFailures;
+  std::atomic<int> m_openDevices{0};
+  bool m_installed = false;
+  SoundSystem* m_previous = nullptr;
+  mutable std::mutex m_mutex;
+  std::vector<std::shared_ptr<NullSoundBuffer>> m_buffers;
+};
+
+}  // namespace platform

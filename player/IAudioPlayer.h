@@ -1,0 +1,36 @@
+#pragma once
+
+class AudioInfo;
+class AVData;
+
+// The audio player as the stream player drives it: compressed audio frames in, sound out at 8000 Hz,
+// 16-bit, mono. The order of the operations is part of the exported interface and never changes.
+class IAudioPlayer {
+ public:
+  virtual ~IAudioPlayer() = default;
+
+  // Stored for embedding programs; audio is not paced by timestamps.
+  virtual void setUseTimestampForAudio(bool use) = 0;
+  // The format given here is replaced by 8000 Hz, 16-bit, mono PCM on open.
+  virtual void setupAudioMediaType(const AudioInfo& info) = 0;
+  virtual void setAudioWindow(unsigned window) = 0;
+  virtual void setAudioPlayQueueSize(unsigned size) = 0;
+  // 0, or -605 when the sound output cannot be opened. An open while open starts afresh.
+  virtual int openAudio() = 0;
+  virtual void closeAudio() = 0;
+  virtual int playAudio() = 0;
+  // Stops the sound and keeps what is buffered.
+  virtual int pauseAudio() = 0;
+  // Stops the sound and drops what is buffered, also what the output still held.
+  virtual int stopAudio() = 0;
+  // Level 0 (silence) to 100 (full volume); getAudioVolume gives back the level that was set.
+  virtual int setAudioVolume(long volume) = 0;
+  virtual int getAudioVolume(long& volume) = 0;
+  // Drops what is buffered, also what the output still held.
+  virtual void clearAudioQueue() = 0;
+  // 0 buffered (or dropped while closed), -13 no room now (offer it again later), -1 not decoded,
+  // -8 a frame too long for the buffer ever to take.
+  virtual int pushAudioFrame(const AVData& frame) = 0;
+  virtual bool isAudioQueueEmpty() = 0;
+  virtual bool isAudioQueueFull() = 0;
+};
