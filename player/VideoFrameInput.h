@@ -73,6 +73,7 @@ class VideoFrameInput {
   int oldClockFrames() const;
   bool hasClockReference() const;
   bool isDiscardingPFrames() const { return m_bDiscardPFrames.load(); }
+  bool isAutoClearQueue() const { return m_bAutoClearQueue.load(); }
   bool isZeroBufDelay() const { return m_bZeroBufDelay.load(); }
   int clockSampleCount() const { return m_nClockSampleCount.load(); }
   int streamFps() const { return m_nStreamFps.load(); }

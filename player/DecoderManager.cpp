@@ -1,0 +1,149 @@
+#include "player/DecoderManager.h"
+
+#include <atomic>
+
+#include "platform/DebugOutput.h"
+#include "platform/System.h"
+#include "technic/ExitDeletionList.h"
+#include "technic/GlobalMutexes.h"
+#include "technic/KXMutexLocker.h"
+
+namespace {
+
+std::atomic<DecoderManager*> gDecoderManager{nullptr};
+// Set when the exit-time deletion has run: no manager is made again.
+std::atomic<bool> gDecoderManagerGone{false};
+
+}  // namespace
+
+DecoderManager* DecoderManager::instance() {
+  DecoderManager* manager = gDecoderManager.load();
+  if (manager != nullptr || gDecoderManagerGone.load()) return manager;
+  gDecoderManagerMutex.lock();
+  manager = gDecoderManager.load();
+  if (manager == nullptr && !gDecoderManagerGone.load()) {
+    manager = new DecoderManager();
+    gDecoderManager.store(manager);
+    ExitDeletionList::registerAtExit(manager);
+  }
+  gDecoderManagerMutex.unlock();
+  return manager;
+}
+
+DecoderManager* DecoderManager::current() { return gDecoderManager.load(); }
+
+int DecoderManager::threadCountFor(int processors) {
+  if (processors <= 0) processors = platform::processorCount();
+  if (processors < 1) return 1;
+  return processors > kMaxThreads ? kMaxThreads : processors;
+}
+
+DecoderManager::DecoderManager(int count, MicroClock clock, DecoderThread::EventWaiter waiter)
+    : threadCount(count < 1 ? 1 : count) {
+  for (int i = 0; i < threadCount; ++i) threads.push_back(new DecoderThread(clock, waiter));
+}
+
+DecoderManager::~DecoderManager() {
+  if (gDecoderManager.load() == this) {
+    gDecoderManagerGone.store(true);
+    gDecoderManager.store(nullptr);
+  }
+  std::list<DecoderThread*> stopping;
+  {
+    KXMutexLocker locker(mutex, "H264VideoPlayer", 406);
+    m_bClosing = true;
+    stopping.swap(threads);
+  }
+  // Stopped without the mutex: a callback of a last pass may still call in (and finds nothing).
+  for (DecoderThread* thread : stopping) {
+    // A thread cannot stop itself (the process ends from one of its callbacks): it is left alone.
+    if (thread->isCurrentThread()) continue;
+    delete thread;
+  }
+}
+
+DecoderThread* DecoderManager::threadOf(IScheduledPlayer* player) {
+  for (DecoderThread* thread : threads) {
+    if (thread->holds(player)) return thread;
+  }
+  return nullptr;
+}
+
+bool DecoderManager::registerDecoder(IScheduledPlayer* player) {
+  DecoderThread* chosen = nullptr;
+  {
+    KXMutexLocker locker(mutex, "H264VideoPlayer", 406);
+    if (DecoderThread* serving = threadOf(player)) {
+      serving->wake();  // played again after a pause: look at it now
+      return true;
+    }
+    std::size_t fewest = 0;
+    for (DecoderThread* thread : threads) {
+      const std::size_t size = thread->listSize();
+      if (chosen == nullptr || size < fewest) {
+        chosen = thread;
+        fewest = size;
+      }
+    }
+    if (chosen == nullptr || m_bClosing) return false;
+    const bool ownPass = chosen->addPlayer(player);
+    platform::debugOutput("after registerDecoder\n");
+    logListSizes();
+    if (ownPass) return true;
+  }
+  // Started without the manager's mutex: the thread may first have to be joined, and its last pass
+  // may be in a callback that registers a player.
+  if (chosen->ensureRunning()) return true;
+  platform::debugOutput("registerDecoder: decoder thread cannot start\n");
+  chosen->removePlayer(player);
+  return false;
+}
+
+bool DecoderManager::releseDecoder(IScheduledPlayer* player) {
+  platform::debugOutput("releseDecoder\n");
+  DecoderThread* serving = nullptr;
+  {
+    KXMutexLocker locker(mutex, "H264VideoPlayer", 456);
+    serving = threadOf(player);
+  }
+  if (serving == nullptr || !serving->removePlayer(player)) return false;
+  serving->stopWhenEmpty();
+  return true;
+}
+
+void DecoderManager::wake(IScheduledPlayer* player) {
+  KXMutexLocker locker(mutex, "H264VideoPlayer", 456);
+  if (DecoderThread* serving = threadOf(player)) serving->wake();
+}
+
+int DecoderManager::threadIndexOf(IScheduledPlayer* player) {
+  KXMutexLocker locker(mutex, "H264VideoPlayer", 456);
+  int index = 0;
+  for (DecoderThread* thread : threads) {
+    if (thread->holds(player)) return index;
+    ++index;
+  }
+  return -1;
+}
+
+std::vector<std::size_t> DecoderManager::listSizes() {
+  KXMutexLocker locker(mutex, "H264VideoPlayer", 456);
+  std::vector<std::size_t> sizes;
+  for (DecoderThread* thread : threads) sizes.push_back(thread->listSize());
+  return sizes;
+}
+
+bool DecoderManager::isThreadRunning(int index) {
+  KXMutexLocker locker(mutex, "H264VideoPlayer", 456);
+  int at = 0;
+  for (DecoderThread* thread : threads) {
+    if (at++ == index) return thread->isRunning();
+  }
+  return false;
+}
+
+void DecoderManager::logListSizes() {
+  for (DecoderThread* thread : threads) {
+    platform::debugOutputFormat("decoder list size: %d\n", static_cast<int>(thread->listSize()));
+  }
+}

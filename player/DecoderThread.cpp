@@ -1,0 +1,231 @@
+#include "player/DecoderThread.h"
+
+#include <algorithm>
+
+#include "platform/Clock.h"
+#include "platform/DebugOutput.h"
+#include "player/DecoderPassPlan.h"
+#include "player/IScheduledPlayer.h"
+#include "technic/KXMutexLocker.h"
+#include "technic/member_function_obj.h"
+
+namespace {
+
+constexpr int64_t kRedrawIntervalUs = 100000;
+// One slot of the wait set is the thread's own wake event.
+constexpr std::size_t kMaxIdleEvents = platform::kMaximumWaitObjects - 1;
+
+function_holder<int> bind(DecoderThread* object, int (DecoderThread::*function)()) {
+  return function_holder<int>(new member_function_obj<int, DecoderThread>(function, object));
+}
+
+}  // namespace
+
+DecoderThread::DecoderThread(MicroClock clock, EventWaiter waiter)
+    : m_fnNow(clock ? std::move(clock) : MicroClock(getMicroSeconds)),
+      m_fnWait(waiter ? std::move(waiter) : EventWaiter(platform::Event::waitForAny)),
+      thread(new GThread("DecoderThread", bind(this, &DecoderThread::runPass), bind(this, &DecoderThread::setupThread),
+                         bind(this, &DecoderThread::teardownThread))) {}
+
+DecoderThread::~DecoderThread() {
+  stop();
+  ListLock list{mutex};
+  std::lock_guard<ListLock> guard(list);
+  players.clear();
+  m_mapLastRedraw.clear();
+}
+
+bool DecoderThread::isListed(IScheduledPlayer* player) const {
+  return std::find(players.begin(), players.end(), player) != players.end();
+}
+
+bool DecoderThread::isInUse(IScheduledPlayer* player) const {
+  return m_pServing == player || std::find(m_vecWaitingOn.begin(), m_vecWaitingOn.end(), player) != m_vecWaitingOn.end();
+}
+
+bool DecoderThread::holds(IScheduledPlayer* player) {
+  std::lock_guard<ListLock> guard(m_objListLock);
+  return isListed(player);
+}
+
+std::size_t DecoderThread::listSize() {
+  std::lock_guard<ListLock> guard(m_objListLock);
+  return players.size();
+}
+
+bool DecoderThread::isRunning() { return thread->isRunning(); }
+
+bool DecoderThread::isCurrentThread() { return thread->isCurrentThread(); }
+
+bool DecoderThread::addPlayer(IScheduledPlayer* player) {
+  {
+    std::lock_guard<ListLock> guard(m_objListLock);
+    players.push_back(player);
+    if (thread->isCurrentThread()) {
+      // Added by a callback of this thread's own pass: the loop goes on after it.
+      m_bLoopRunning = true;
+      return true;
+    }
+  }
+  wake();
+  return false;
+}
+
+bool DecoderThread::ensureRunning() {
+  KXMutexLocker lifecycle(m_csLifecycle, "H264VideoPlayer", 435);
+  {
+    std::lock_guard<ListLock> guard(m_objListLock);
+    if (m_bLoopRunning) return true;
+    m_bLoopRunning = true;
+  }
+  // A loop that ended by itself after its list emptied is joined before the new start.
+  thread->teardown();
+  if (thread->setup()) return true;
+  std::lock_guard<ListLock> guard(m_objListLock);
+  m_bLoopRunning = false;
+  return false;
+}
+
+bool DecoderThread::removePlayer(IScheduledPlayer* player) {
+  std::unique_lock<ListLock> guard(m_objListLock);
+  auto found = std::find(players.begin(), players.end(), player);
+  if (found == players.end()) return false;
+  players.erase(found);
+  m_mapLastRedraw.erase(player);
+  if (!thread->isCurrentThread()) {
+    wake();
+    m_cvUse.wait(guard, [this, player] { return !isInUse(player); });
+  }
+  return true;
+}
+
+void DecoderThread::stopWhenEmpty() {
+  if (thread->isCurrentThread()) return;  // the loop ends by itself after this pass
+  KXMutexLocker lifecycle(m_csLifecycle, "H264VideoPlayer", 473);
+  {
+    std::lock_guard<ListLock> guard(m_objListLock);
+    if (!players.empty()) return;
+    m_bLoopRunning = false;
+  }
+  wake();
+  thread->teardown();
+  // A callback of the last pass may have registered a player here while the loop was ending.
+  bool restart = false;
+  {
+    std::lock_guard<ListLock> guard(m_objListLock);
+    restart = !players.empty();
+    m_bLoopRunning = restart;
+  }
+  if (restart && !thread->setup()) {
+    platform::debugOutput("DecoderThread restart failed\n");
+    std::lock_guard<ListLock> guard(m_objListLock);
+    m_bLoopRunning = false;
+  }
+}
+
+void DecoderThread::stop() {
+  if (thread->isCurrentThread()) return;
+  KXMutexLocker lifecycle(m_csLifecycle, "H264VideoPlayer", 473);
+  {
+    std::lock_guard<ListLock> guard(m_objListLock);
+    m_bLoopRunning = false;
+  }
+  wake();
+  thread->teardown();
+}
+
+int DecoderThread::runPass() {
+  std::vector<IScheduledPlayer*> surveyed;
+  std::vector<DecoderPassPlan::Entry> survey;
+  std::vector<IScheduledPlayer*> idle;
+  {
+    std::lock_guard<ListLock> guard(m_objListLock);
+    if (players.empty() || !m_bLoopRunning) {
+      m_bLoopRunning = false;
+      return 1;
+    }
+    const int64_t now = m_fnNow();
+    for (IScheduledPlayer* player : players) {
+      DecoderPassPlan::Entry entry;
+      if (player->isPaused()) {
+        entry.paused = true;
+        auto last = m_mapLastRedraw.find(player);
+        const int64_t due = last == m_mapLastRedraw.end() ? now : last->second + kRedrawIntervalUs;
+        entry.wait = static_cast<int>(std::max<int64_t>(0, (due - now + 999) / 1000));
+      } else if (player->isInputQueueEmpty()) {
+        // Later idle players are looked at by later passes.
+        if (idle.size() < kMaxIdleEvents) idle.push_back(player);
+        entry.wait = -1;
+      } else {
+        entry.wait = player->getNextSleepTime();
+      }
+      surveyed.push_back(player);
+      survey.push_back(entry);
+    }
+    m_vecWaitingOn = idle;
+  }
+  const DecoderPassPlan plan(survey);
+  if (plan.waitMs() > 0 && waitForInput(idle, plan.waitMs())) return 0;
+  {
+    std::lock_guard<ListLock> guard(m_objListLock);
+    m_vecWaitingOn.clear();
+  }
+  m_cvUse.notify_all();
+  for (std::size_t index : plan.served()) serve(surveyed[index], survey[index].paused);
+  return 0;
+}
+
+bool DecoderThread::waitForInput(const std::vector<IScheduledPlayer*>& idle, int ms) {
+  std::vector<platform::Event*> events;
+  events.push_back(&m_hWakeEvent);
+  for (IScheduledPlayer* player : idle) events.push_back(player->inputEvent());
+  const int result = m_fnWait(events.data(), events.size(), static_cast<std::uint32_t>(ms));
+  {
+    std::lock_guard<ListLock> guard(m_objListLock);
+    m_vecWaitingOn.clear();
+  }
+  m_cvUse.notify_all();
+  if (result == platform::kWaitFailed) {
+    platform::debugOutput("WaitForMultipleObjects WAIT_FAILED\n");
+    platform::sleepMilliseconds(static_cast<std::uint32_t>(ms));
+    return false;
+  }
+  // An event ends the pass so that the new data (or the changed player list) is looked at.
+  return result != platform::kWaitTimeout;
+}
+
+void DecoderThread::serve(IScheduledPlayer* player, bool paused) {
+  {
+    std::lock_guard<ListLock> guard(m_objListLock);
+    if (!isListed(player)) return;  // released since the survey
+    m_pServing = player;
+  }
+  // The draw lock may be held by a step or a close on another thread, which may in turn be waiting
+  // for this pass to let go of the player: try it, and give up once the player is released.
+  bool locked = false;
+  for (;;) {
+    if (player->tryLockDraw()) {
+      locked = true;
+      break;
+    }
+    {
+      std::lock_guard<ListLock> guard(m_objListLock);
+      if (!isListed(player)) break;
+    }
+    platform::sleepMilliseconds(1);
+  }
+  if (locked) {
+    if (paused) {
+      player->redrawPaused();
+    } else {
+      player->serveDueFrame();
+    }
+    player->unlockDraw();
+  }
+  {
+    std::lock_guard<ListLock> guard(m_objListLock);
+    m_pServing = nullptr;
+    if (paused && isListed(player)) m_mapLastRedraw[player] = m_fnNow();
+  }
+  m_cvUse.notify_all();
+}
