@@ -3,14 +3,14 @@
 #include "codec/AMRCodec.h"
 #include "codec/G711_ALAW_Codec.h"
 #include "codec/G711_ULAW_Codec.h"
+#include "codec/G7231Codec.h"
 #include "codec/LawPCMCodec.h"
 #include "media/EncoderType.h"
 
 AudioCodec* createAudioCodec(int encoderType) {
   switch (encoderType) {
     case EncoderType::G7231:
-      // The G.723.1 codec is not part of the library yet; until it is, its frames have no codec.
-      return nullptr;
+      return new G7231Codec();
     case EncoderType::G711A:
       return new G711_ALAW_Codec();
     case EncoderType::G711U:
