@@ -1,0 +1,13 @@
+#pragma once
+#include <string>
+
+// Small text files read and written as a whole.
+namespace app {
+
+// The file's bytes without a leading UTF-8 byte-order mark; false when it cannot be opened.
+bool readWholeFile(const std::string& path, std::string& bytes);
+// Writes the bytes to a temporary file beside the target and renames it over the target, so that a
+// reader never sees a half-written file and a failed write keeps the old one.
+bool replaceWholeFile(const std::string& path, const std::string& bytes);
+
+}  // namespace app
