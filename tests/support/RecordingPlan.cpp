@@ -43,6 +43,39 @@ RecordingPlan::RecordingPlan(const Options& options) : m_options(options) {
   }
 }
 
+RecordingPlan::RecordingPlan(const Options& options, const Content& content) : m_options(options) {
+  const int64_t interval = 1000000 / (options.frameRate > 0 ? options.frameRate : 25);
+  size_t audio = 0;
+  for (size_t n = 0; n < content.videoUnits.size(); ++n) {
+    PlannedFrame video;
+    video.video = true;
+    video.key = content.videoKeys[n];
+    video.id = options.firstVideoId + static_cast<uint32_t>(n);
+    video.timeStamp = options.firstTimeStamp + static_cast<int64_t>(n) * interval;
+    video.content = std::make_shared<const std::string>(content.videoUnits[n]);
+    video.size = static_cast<int>(video.content->size());
+    video.index = static_cast<int>(m_frames.size());
+    m_video.push_back(video.index);
+    if (video.key) m_keys.push_back(video.index);
+    m_frames.push_back(video);
+    // The audio frames that start before the next video frame.
+    const int64_t nextVideo = video.timeStamp + interval;
+    while (audio < content.audioFrames.size()) {
+      const int64_t start = options.firstTimeStamp + static_cast<int64_t>(audio) * content.audioFrameMicroseconds;
+      if (start >= nextVideo && n + 1 < content.videoUnits.size()) break;
+      PlannedFrame frame;
+      frame.video = false;
+      frame.id = static_cast<uint32_t>(audio + 1);
+      frame.timeStamp = start;
+      frame.content = std::make_shared<const std::string>(content.audioFrames[audio]);
+      frame.size = static_cast<int>(frame.content->size());
+      frame.index = static_cast<int>(m_frames.size());
+      m_frames.push_back(frame);
+      ++audio;
+    }
+  }
+}
+
 int RecordingPlan::indexOfVideoId(int64_t id) const {
   if (m_video.empty() || id < firstVideoId() || id > lastVideoId()) return -1;
   return m_video[static_cast<size_t>(id - firstVideoId())];
@@ -58,6 +91,7 @@ const PlannedFrame& RecordingPlan::keyFrameFor(int64_t id) const {
 }
 
 std::string RecordingPlan::payload(const PlannedFrame& frame) {
+  if (frame.content) return *frame.content;
   std::string bytes(static_cast<size_t>(frame.size), '\0');
   // A tag that names the frame, then bytes of a generator seeded by it.
   uint32_t tag = (frame.video ? 0x56000000u : 0x41000000u) | (frame.id & 0xFFFFFFu);

@@ -81,8 +81,8 @@ bool RecordingWriter::writeTransportStream(const RecordingPlan& plan, const std:
     if (frame.key) {
       MPEG_TS::FrameInfoRecord info;
       info.sequenceId = frame.id;
-      info.height = 288;
-      info.width = 352;
+      info.height = static_cast<uint16_t>(plan.options().height);
+      info.width = static_cast<uint16_t>(plan.options().width);
       info.frameRate = static_cast<uint8_t>(plan.options().frameRate);
       info.timeStamp = static_cast<uint64_t>(frame.timeStamp);
       MPEG_TS::buildFrameInfo(info, record);
