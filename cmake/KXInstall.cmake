@@ -1,0 +1,24 @@
+# Installation for embedding programs: libKXPlayer.so, the headers of the exported classes with the
+# headers they include (the engine folders keep their layout under include/KXPlayer), and a CMake
+# package configuration, so that find_package(KXPlayer) gives the imported target KXPlayer::KXPlayer.
+include(CMakePackageConfigHelpers)
+include(GNUInstallDirs)
+
+set(KX_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR}/KXPlayer)
+set(KX_INSTALL_CONFIGDIR ${CMAKE_INSTALL_LIBDIR}/cmake/KXPlayer)
+
+install(TARGETS kxplayer LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+# The backends' own headers (Qt, SDL) stay out: embedding programs see only the engine's layers.
+foreach(dir technic media media/mpegts codec codec/g7231 player platform)
+  file(GLOB dir_headers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.h)
+  install(FILES ${dir_headers} DESTINATION ${KX_INSTALL_INCLUDEDIR}/${dir})
+endforeach()
+
+configure_package_config_file(${CMAKE_SOURCE_DIR}/cmake/KXPlayerConfig.cmake.in
+  ${CMAKE_BINARY_DIR}/KXPlayerConfig.cmake
+  INSTALL_DESTINATION ${KX_INSTALL_CONFIGDIR}
+  PATH_VARS KX_INSTALL_INCLUDEDIR CMAKE_INSTALL_LIBDIR)
+write_basic_package_version_file(${CMAKE_BINARY_DIR}/KXPlayerConfigVersion.cmake
+  VERSION 1.0.0 COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_BINARY_DIR}/KXPlayerConfig.cmake ${CMAKE_BINARY_DIR}/KXPlayerConfigVersion.cmake
+  DESTINATION ${KX_INSTALL_CONFIGDIR})
