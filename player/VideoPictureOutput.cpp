@@ -258,6 +258,11 @@ void VideoPictureOutput::drawVideoFrame(const AVData* picture) {
   }
 }
 
+void VideoPictureOutput::redrawCurrentPicture() {
+  KXMutexLocker locker(m_objDecoder.decodeLock(), __FILE__, __LINE__);
+  drawVideoFrame(m_objDecoder.currentPicture());
+}
+
 int VideoPictureOutput::reopenRender(int width, int height, bool yuv) {
   m_objRender.close();
   const int result = m_objRender.open(m_hWnd.load(), width, height, yuv);

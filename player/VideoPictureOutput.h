@@ -52,6 +52,8 @@ class VideoPictureOutput {
   void playOneFrame();
   // Draws a picture (the current one; also the redraw of a paused player).
   void drawVideoFrame(const AVData* picture);
+  // The paused redraw: drawVideoFrame of the decoder's current picture, taken under the decode lock.
+  void redrawCurrentPicture();
   // 0 or -552.
   int openRenderByImageFormatID(int width, int height, int encoderType);
   // 0 or -1.

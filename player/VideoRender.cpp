@@ -294,7 +294,8 @@ int VideoRender::draw(HWND window, const Rect& dstRect, const void* pixels, int 
 
 int VideoRender::drawD2D(HWND window, const Rect& dstRect, const void* pixels, int width, int height,
                          const Rect& srcRect) {
-  if (!m_pD2DFactory) return kFailed;
+  // The bitmap has the size of the open: never read another picture size into it.
+  if (!m_pD2DFactory || width != m_nPictureWidth || height != m_nPictureHeight) return kFailed;
   platform::HRESULT hr = DD_OK;
   if (!m_pD2DRenderTarget) {
     Rect client;

@@ -49,6 +49,15 @@ Rect VideoZoom::growToAspect(const Rect& rect, int pictureWidth, int pictureHeig
   return out;
 }
 
+Rect VideoZoom::moveSidesSnapping(const Rect& zoom, const Rect& bounds, double dx, double dy, int inwards) {
+  // The distance to the bound is compared with dx on all four sides.
+  auto side = [dx](int from, int bound, double step) {
+    return std::abs(from - bound) <= dx ? bound : static_cast<int>(from + step);
+  };
+  return {side(zoom.left, bounds.left, inwards * dx), side(zoom.top, bounds.top, inwards * dy),
+          side(zoom.right, bounds.right, -inwards * dx), side(zoom.bottom, bounds.bottom, -inwards * dy)};
+}
+
 bool VideoZoom::within(const Rect& inner, const Rect& outer) {
   return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
          inner.bottom <= outer.bottom;
@@ -95,11 +104,7 @@ int VideoZoom::zoomInVideo() {
     next = {static_cast<int>(z.left + dx), static_cast<int>(z.top + dy), static_cast<int>(z.right - dx),
             static_cast<int>(z.bottom - dy)};
   } else {
-    // Back from beyond the bounds: a side close to its bound snaps onto it.
-    next.left = std::abs(z.left - b.left) <= dx ? b.left : static_cast<int>(z.left + dx);
-    next.right = std::abs(z.right - b.right) <= dx ? b.right : static_cast<int>(z.right - dx);
-    next.top = std::abs(z.top - b.top) <= dx ? b.top : static_cast<int>(z.top + dy);
-    next.bottom = std::abs(z.bottom - b.bottom) <= dx ? b.bottom : static_cast<int>(z.bottom - dy);
+    next = moveSidesSnapping(z, b, dx, dy, 1);  // back from beyond the bounds
   }
   applyStep(next);
   return 0;
@@ -111,10 +116,7 @@ int VideoZoom::zoomOutVideo() {
   const double dx = z.width() * 0.1, dy = z.height() * 0.1;
   Rect next;
   if (within(z, b) && z != b) {
-    next.left = std::abs(z.left - b.left) <= dx ? b.left : static_cast<int>(z.left - dx);
-    next.right = std::abs(z.right - b.right) <= dx ? b.right : static_cast<int>(z.right + dx);
-    next.top = std::abs(z.top - b.top) <= dx ? b.top : static_cast<int>(z.top - dy);
-    next.bottom = std::abs(z.bottom - b.bottom) <= dx ? b.bottom : static_cast<int>(z.bottom + dy);
+    next = moveSidesSnapping(z, b, dx, dy, -1);
   } else {
     next.left = std::max(0, static_cast<int>(z.left - dx));
     next.right = std::min(m_nZoomPictureWidth, static_cast<int>(z.right + dx));

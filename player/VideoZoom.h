@@ -40,6 +40,10 @@ class VideoZoom {
   // The last step of zoomIn/zoomOut: the 20-pixel rule, fitting and storing (m_csZoom held).
   void applyStep(const platform::Rect& next);
   static bool within(const platform::Rect& inner, const platform::Rect& outer);
+  // Every side moves by dx (left, right) or dy (top, bottom), inwards (1) or outwards (-1), except that
+  // a side within dx of its bound takes the bound.
+  static platform::Rect moveSidesSnapping(const platform::Rect& zoom, const platform::Rect& bounds, double dx,
+                                          double dy, int inwards);
 
   KXMutex m_csZoom;
   bool m_bZoomActive = false;

@@ -26,6 +26,8 @@ WindowId QtWindowSystem::registerWidget(QWidget* widget, MessageHandler handler)
     entry.handler = std::move(handler);
   }
   widget->installEventFilter(this);
+  // A widget that goes away takes its id with it.
+  QObject::connect(widget, &QObject::destroyed, this, [this, id] { unregisterWidget(id); });
   refreshGeometry();
   return id;
 }
@@ -41,6 +43,7 @@ void QtWindowSystem::unregisterWidget(WindowId window) {
   }
   unregisterWindow(window);
   widget->removeEventFilter(this);
+  widget->disconnect(this);
 }
 
 void QtWindowSystem::setMessageHandler(WindowId window, MessageHandler handler) {

@@ -199,6 +199,33 @@ TEST_F(RenderFixture, FailingPrimaryBlitFails) {
   EXPECT_EQ(1, render().draw(0, Rect{0, 0, 64, 48}, nullptr, 64, 48, Rect{0, 0, 64, 48}));
 }
 
+long recordSize(long, HDC dc, void* user) {
+  *static_cast<std::pair<int, int>*>(user) = {dc->width, dc->height};
+  return 0;
+}
+
+TEST_F(RenderFixture, WindowSizeSurfaceFollowsTheDestinationOnBothTargets) {
+  for (bool fallbackTarget : {false, true}) {
+    SCOPED_TRACE(fallbackTarget);
+    holder.close();
+    RenderHolder fresh;
+    if (fallbackTarget) {
+      MemoryDisplay::instance().failures().primarySurface.arm(1);
+      ASSERT_EQ(DDERR_INVALIDPIXELFORMAT, fresh.open(window, 64, 48, false));
+    }
+    ASSERT_EQ(0, fresh.open(window, 64, 48, false));
+    std::pair<int, int> seen{0, 0};
+    fresh.render().setDrawCallback(1, recordSize, &seen, true);
+    const std::vector<uint8_t> pixels = solid(64, 48, kBlue);
+    for (const Rect& dst : {Rect{0, 0, 200, 100}, Rect{10, 10, 130, 90}}) {
+      ASSERT_EQ(0, fresh.render().draw(window, dst, pixels.data(), 64, 48, Rect{0, 0, 64, 48}));
+      // The callback draws on a surface of the destination's size; the fallback target on the picture.
+      EXPECT_EQ(fallbackTarget ? std::make_pair(64, 48) : std::make_pair(dst.width(), dst.height()), seen);
+      EXPECT_EQ(kBlue, pixelAt(dst.right - 1, dst.bottom - 1));
+    }
+  }
+}
+
 TEST_F(RenderFixture, SingleDisplayIsTheWholeScreen) {
   Rect rect;
   std::string name;
