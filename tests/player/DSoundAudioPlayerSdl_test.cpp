@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -13,6 +14,12 @@
 #include "tests/player/SoundTestSupport.h"
 
 namespace {
+
+std::uintmax_t fileSize(const std::string& path) {
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  return error ? 0 : size;
+}
 
 TEST(AudioPlayerOnSdlDisk, RealTimeALawSpeechComesOutAsFfmpegDecodesIt) {
   if (!kxtest::haveProgram("ffmpeg")) GTEST_SKIP() << "ffmpeg is not installed";
@@ -51,12 +58,18 @@ TEST(AudioPlayerOnSdlDisk, RealTimeALawSpeechComesOutAsFfmpegDecodesIt) {
       while ((result = player.pushAudioFrame(frame)) == -13) std::this_thread::sleep_for(std::chrono::milliseconds(5));
       ASSERT_EQ(0, result);
     }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (!player.isAudioQueueEmpty() && std::chrono::steady_clock::now() < deadline) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     ASSERT_TRUE(player.isAudioQueueEmpty());
-    std::this_thread::sleep_for(std::chrono::milliseconds(1000));  // the output's 375 ms and the device's
+    // The device plays on (silence once the sound is out). On a loaded machine it may lag behind real
+    // time, so wait for the file to hold the sound, a second of lead and a second more.
+    const std::uintmax_t enough = reference.size() + 2 * 16000;
+    while (fileSize(output) < enough && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_GE(fileSize(output), enough);
     player.closeAudio();
   }
   unsetenv("SDL_AUDIODRIVER");

@@ -243,6 +243,16 @@ TEST_F(AudioPlayerContract, FramesBeforeOpenAreDroppedAndOpenFailuresGive605) {
   EXPECT_EQ(1, sound.openDevices());
 }
 
+TEST(AudioPlayerBackend, PlayerMadeWithoutABackendUsesTheInstalledOne) {
+  platform::NullSoundSystem installed;
+  installed.installForProcess();
+  DSoundAudioPlayer player;
+  ASSERT_EQ(0, player.openAudio());
+  EXPECT_EQ(1, installed.openDevices());
+  player.closeAudio();
+  EXPECT_EQ(0, installed.openDevices());
+}
+
 TEST_F(AudioPlayerContract, OpenWhileOpenReleasesTheFirstOutput) {
   ASSERT_EQ(0, player.openAudio());
   ASSERT_EQ(0, push(soundtest::kPcm, std::string(320, '\1')));
