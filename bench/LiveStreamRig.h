@@ -12,6 +12,10 @@
 #include <string>
 #include <vector>
 
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
+
 #include "media/AVData.h"
 #include "platform/MemoryDisplay.h"
 #include "platform/OffscreenWindows.h"
@@ -32,6 +36,51 @@ inline std::string liveStream704x576(int seconds) {
   if (std::system(command.c_str()) != 0) return "";
   return path;
 }
+
+// The outside reference: libavcodec alone, one thread, over the same access units (padded as it needs).
+class PlainH264Decoder {
+ public:
+  explicit PlainH264Decoder(const std::vector<kxh264::AccessUnit>& units) {
+    const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_H264);
+    m_context = avcodec_alloc_context3(codec);
+    m_context->thread_count = 1;
+    avcodec_open2(m_context, codec, nullptr);
+    m_frame = av_frame_alloc();
+    m_packet = av_packet_alloc();
+    for (const auto& unit : units) {
+      m_units.emplace_back(unit.data.begin(), unit.data.end());
+      m_sizes.push_back(static_cast<int>(unit.data.size()));
+      m_units.back().resize(unit.data.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+    }
+  }
+  ~PlainH264Decoder() {
+    av_packet_free(&m_packet);
+    av_frame_free(&m_frame);
+    avcodec_free_context(&m_context);
+  }
+  PlainH264Decoder(const PlainH264Decoder&) = delete;
+  PlainH264Decoder& operator=(const PlainH264Decoder&) = delete;
+
+  // Decodes every access unit once: the number of pictures that came out.
+  long decodeAll() {
+    long pictures = 0;
+    for (size_t i = 0; i < m_units.size(); ++i) {
+      m_packet->data = m_units[i].data();
+      m_packet->size = m_sizes[i];
+      avcodec_send_packet(m_context, m_packet);
+      while (avcodec_receive_frame(m_context, m_frame) == 0) ++pictures;
+    }
+    return pictures;
+  }
+  size_t units() const { return m_units.size(); }
+
+ private:
+  AVCodecContext* m_context = nullptr;
+  AVFrame* m_frame = nullptr;
+  AVPacket* m_packet = nullptr;
+  std::vector<std::vector<uint8_t>> m_units;
+  std::vector<int> m_sizes;
+};
 
 inline double percentile(std::vector<double> values, double p) {
   if (values.empty()) return 0;

@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -61,9 +62,9 @@ class VideoFrameDecoder {
   // tied to the old picture size (the zoom) is forgotten.
   void setReopenListener(std::function<void()> listener) { m_fnOnReopen = std::move(listener); }
 
-  int64_t getCurrentVideoFrameID() const { return m_nCurrentFrameId; }
-  int64_t getCurrentVideoFrameTimestamp() const { return m_nCurrentTimestamp; }
-  void forgetCurrentTimestamp() { m_nCurrentTimestamp = -1; }
+  int64_t getCurrentVideoFrameID() const { return m_nCurrentFrameId.load(); }
+  int64_t getCurrentVideoFrameTimestamp() const { return m_nCurrentTimestamp.load(); }
+  void forgetCurrentTimestamp() { m_nCurrentTimestamp.store(-1); }
   void getPictureSize(int& w, int& h) const {
     w = m_nPictureWidth;
     h = m_nPictureHeight;
@@ -110,10 +111,11 @@ class VideoFrameDecoder {
   std::unique_ptr<AdjustedPicture> m_pAdjustedPicture;
   bool m_bYuvAdjustActive = false;
   bool m_bNeedSps = true;
-  int m_nPictureWidth = 0;
-  int m_nPictureHeight = 0;
-  int64_t m_nCurrentFrameId = -1;
-  int64_t m_nCurrentTimestamp = -1;
+  std::atomic<int> m_nPictureWidth{0};
+  std::atomic<int> m_nPictureHeight{0};
+  // Read by the player's callers on their own threads while the decoder thread writes them.
+  std::atomic<int64_t> m_nCurrentFrameId{-1};
+  std::atomic<int64_t> m_nCurrentTimestamp{-1};
   YuvAdjustParams m_objYuvParams;
   std::function<void()> m_fnOnReopen;
 

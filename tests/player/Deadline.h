@@ -1,6 +1,7 @@
 #pragma once
-// Runs a test body that could deadlock on a thread of its own: when it has not finished within the
-// limit the test process ends with a message (a hang is a failure, never a stuck suite).
+// Time limits for tests on real threads: a body that could deadlock runs on a thread of its own and
+// the test process ends with a message when it has not finished in time (a hang is a failure, never a
+// stuck suite); a condition is waited for, polled, up to a limit.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +22,17 @@ inline void finishWithin(std::chrono::seconds limit, const char* what, std::func
   }
   runner.join();
   done.get();
+}
+
+// True once done() holds, false when it still does not after limitMs milliseconds.
+template <typename Predicate>
+bool eventually(Predicate done, int limitMs = 30000) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
 }
 
 }  // namespace kxtest

@@ -18,20 +18,14 @@
 #include "platform/Thread.h"
 #include "platform/OffscreenWindows.h"
 #include "player/DecoderManager.h"
+#include "tests/player/Deadline.h"
 #include "tests/player/PlayerFixture.h"
 
 namespace {
 
-using kxtest::CallbackCounts;
+using kxtest::eventually;
 
-template <typename Predicate>
-bool eventually(Predicate done, int limitMs = 20000) {
-  for (int waited = 0; !done(); waited += 2) {
-    if (waited > limitMs) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
-}
+using kxtest::CallbackCounts;
 
 // An H.264 decoder that cannot be opened.
 class UnopenableDecoder : public IVideoDecoder {
@@ -67,11 +61,22 @@ class VideoPlayerTest : public testing::Test {
       ASSERT_EQ(0, player->pushVideoFrame(frame)) << "frame " << i;
     }
   }
+  // Opens the player with frames due as soon as they are queued and both callbacks counting.
+  void openUntimed(CallbackCounts& target) {
+    ASSERT_EQ(0, player->openVideo());
+    player->setUseTimestampForVideo(false);
+    player->setInputQueueMaxSize(100);
+    player->setDecodeCallBack(1, CallbackCounts::onDecode, &target);
+    player->setDrawFuncForRender(1, CallbackCounts::onDraw, &target, false);
+  }
   bool registered() { return manager.threadIndexOf(player.get()) >= 0; }
   size_t blits() { return platform::MemoryDisplay::instance().blitLog().size(); }
 
   DecoderManager manager{1};
   HWND window = 0;
+  // Declared before the player, which TearDown deletes first: its callbacks never outlive them.
+  CallbackCounts counts;
+  CallbackCounts later;
   std::unique_ptr<H264VideoPlayerImpl> player;
 };
 
@@ -167,12 +172,7 @@ TEST_F(VideoPlayerTest, PlayFailsWhenNoDecoderThreadStarts) {
 // callbacks; the current frame and picture size follow.
 TEST_F(VideoPlayerTest, PlayingDecodesAndDrawsEveryFrame) {
   makePlayer();
-  CallbackCounts counts;
-  ASSERT_EQ(0, player->openVideo());
-  player->setUseTimestampForVideo(false);
-  player->setInputQueueMaxSize(100);
-  player->setDecodeCallBack(1, CallbackCounts::onDecode, &counts);
-  player->setDrawFuncForRender(1, CallbackCounts::onDraw, &counts, false);
+  openUntimed(counts);
   EXPECT_EQ(-1, player->getCurrentVideoFrameID());
   EXPECT_EQ(-1, player->getCurrentVideoFrameTimestamp());
   push(0, 30);
@@ -193,12 +193,7 @@ TEST_F(VideoPlayerTest, PlayingDecodesAndDrawsEveryFrame) {
 // callback; each step decodes and shows exactly one frame; play goes on from there.
 TEST_F(VideoPlayerTest, PauseRedrawsAndStepsOneFrameAtATime) {
   makePlayer();
-  CallbackCounts counts;
-  ASSERT_EQ(0, player->openVideo());
-  player->setUseTimestampForVideo(false);
-  player->setInputQueueMaxSize(100);
-  player->setDecodeCallBack(1, CallbackCounts::onDecode, &counts);
-  player->setDrawFuncForRender(1, CallbackCounts::onDraw, &counts, false);
+  openUntimed(counts);
   push(0, 5);
   ASSERT_EQ(0, player->playVideo());
   ASSERT_TRUE(eventually([&] { return counts.decoded.load() == 5; }));
@@ -226,15 +221,10 @@ TEST_F(VideoPlayerTest, PauseRedrawsAndStepsOneFrameAtATime) {
 // leaves the player open; after it only callbacks set again are called.
 TEST_F(VideoPlayerTest, StopClearsQueueAndCallbacks) {
   makePlayer();
-  CallbackCounts before, after;
-  ASSERT_EQ(0, player->openVideo());
-  player->setUseTimestampForVideo(false);
-  player->setInputQueueMaxSize(100);
-  player->setDecodeCallBack(1, CallbackCounts::onDecode, &before);
-  player->setDrawFuncForRender(1, CallbackCounts::onDraw, &before, false);
+  openUntimed(counts);
   push(0, 3);
   ASSERT_EQ(0, player->playVideo());
-  ASSERT_TRUE(eventually([&] { return before.decoded.load() == 3 && before.drawn.load() == 3; }));
+  ASSERT_TRUE(eventually([&] { return counts.decoded.load() == 3 && counts.drawn.load() == 3; }));
   ASSERT_EQ(0, player->pauseVideo());
   push(3, 6);
   ASSERT_EQ(0, player->stopVideo());
@@ -246,18 +236,17 @@ TEST_F(VideoPlayerTest, StopClearsQueueAndCallbacks) {
   push(12, 15);  // from a key frame: P frames after a stop are dropped until one comes
   ASSERT_EQ(0, player->playVideo());
   ASSERT_TRUE(eventually([&] { return player->getCurrentVideoFrameID() == 15; }));
-  EXPECT_EQ(3, before.decoded.load());
-  EXPECT_EQ(3, before.drawn.load());
+  EXPECT_EQ(3, counts.decoded.load());
+  EXPECT_EQ(3, counts.drawn.load());
   // Set again after the stop (which also ended the pause): both are called.
-  player->setDecodeCallBack(2, CallbackCounts::onDecode, &after);
-  player->setDrawFuncForRender(2, CallbackCounts::onDraw, &after, false);
+  player->setDecodeCallBack(2, CallbackCounts::onDecode, &later);
+  player->setDrawFuncForRender(2, CallbackCounts::onDraw, &later, false);
   push(15, 18);
-  ASSERT_TRUE(eventually([&] { return after.decoded.load() == 3 && after.drawn.load() == 3; }));
+  ASSERT_TRUE(eventually([&] { return later.decoded.load() == 3 && later.drawn.load() == 3; }));
 }
 
 TEST_F(VideoPlayerTest, CloseDropsPushesAndReopens) {
   makePlayer();
-  CallbackCounts counts;
   ASSERT_EQ(0, player->openVideo());
   player->setUseTimestampForVideo(false);
   player->setDecodeCallBack(1, CallbackCounts::onDecode, &counts);
@@ -421,6 +410,37 @@ TEST_F(VideoPlayerTest, Rate) {
     player->input().withClock([&clockRate](input_clock& clock) { clockRate = clock.rate; });
     EXPECT_EQ(c.clockRate, clockRate);
   }
+}
+
+// The process ends while players of the process-wide pool are open and playing (they outlive the
+// pool: it is deleted at exit first). Nothing crashes or hangs, and the players' own destruction after
+// it finds no pool to release from.
+TEST(VideoPlayerExit, ExitWithOpenPlayers) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        // The display and window layers are set up first and so end last, as in a program; the pool is
+        // made by the first play, after the players, and so is deleted before them.
+        platform::MemoryDisplay::instance().reset();
+        static const HWND window = createOffscreenWindow(176, 144);
+        static std::unique_ptr<H264VideoPlayerImpl> players[3];
+        for (auto& player : players) {
+          player = std::make_unique<H264VideoPlayerImpl>();
+          player->setVideoWindow(window, 0, 0, 176, 144);
+          player->openVideo();
+          player->setInputQueueMaxSize(100);
+          player->playVideo();
+          for (int i = 0; i < 20; ++i) {
+            AVData frame;
+            kxtest::makeFrame(i, 1000000, frame);
+            player->pushVideoFrame(frame);
+          }
+        }
+        players[2]->pauseVideo();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        std::exit(0);
+      },
+      testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

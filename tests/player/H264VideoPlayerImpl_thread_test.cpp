@@ -20,16 +20,9 @@
 
 namespace {
 
-using std::chrono::seconds;
+using kxtest::eventually;
 
-template <typename Predicate>
-bool eventually(Predicate done, int limitMs = 30000) {
-  for (int waited = 0; !done(); waited += 2) {
-    if (waited > limitMs) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
-}
+using std::chrono::seconds;
 
 // A player in its own offscreen window whose callbacks run a test's function.
 struct TestPlayer {
@@ -209,6 +202,24 @@ TEST_F(VideoPlayerThreads, CloseFromTheCallbackOfAStep) {
     EXPECT_FALSE(p.player->isOpened());
     EXPECT_EQ(-1, manager.threadIndexOf(p.player.get()));
     p.player->playNextFrame();  // closed: nothing
+  });
+}
+
+// The player's own decode thread, which nothing in the system starts, works when a program starts it:
+// it decodes the queued frames, redraws while paused, and stops on request.
+TEST_F(VideoPlayerThreads, OwnDecodeThreadWhenStarted) {
+  kxtest::finishWithin(seconds(60), "own decode thread", [] {
+    DecoderManager manager(1);
+    TestPlayer p(manager);
+    p.push(0, 6);
+    ASSERT_EQ(0, p.player->decodeThread().start());
+    ASSERT_TRUE(eventually([&] { return p.decoded.load() == 6; }));
+    EXPECT_EQ(-1, manager.threadIndexOf(p.player.get())) << "not the pool's";
+    p.player->pauseVideo();
+    const size_t before = platform::MemoryDisplay::instance().blitLog().size();
+    ASSERT_TRUE(eventually([&] { return platform::MemoryDisplay::instance().blitLog().size() > before; }));
+    p.player->decodeThread().stopDecoding();
+    EXPECT_FALSE(p.player->decodeThread().isRunning());
   });
 }
 
