@@ -172,21 +172,36 @@ class G7231BasicOps {
   int32_t L_mac_n(int32_t acc, const int16_t* a, const int16_t* b, int n) { return macChain(acc, a, b, n, 1); }
   int32_t L_msu_n(int32_t acc, const int16_t* a, const int16_t* b, int n) { return macChain(acc, a, b, n, -1); }
 
+  // The products a[j] x b[j] (n <= 256) summed in 32 bits, and a bound on their magnitudes: the
+  // sum of (|product| >> 8) + 1. When chainFits(acc, reach) no partial sum of the L_mac / L_msu
+  // chain can saturate, and then the 32-bit sum is exact.
+  struct ChainSums {
+    int32_t sum;
+    int32_t reach;
+  };
+  static ChainSums chainSums(const int16_t* a, const int16_t* b, int n) {
+    uint32_t sum = 0;
+    int32_t reach = 0;
+    for (int j = 0; j < n; ++j) {
+      const int32_t product = static_cast<int32_t>(a[j]) * b[j];
+      sum += static_cast<uint32_t>(product);
+      reach += ((product < 0 ? -product : product) >> 8) + 1;
+    }
+    return {static_cast<int32_t>(sum), reach};
+  }
+  static bool chainFits(int32_t acc, int32_t reach) {
+    const int64_t start = acc < 0 ? -static_cast<int64_t>(acc) : acc;
+    return start + 512 * static_cast<int64_t>(reach) <= kMax32;
+  }
+
   // Fractional divisions; operands outside the domain raise G7231ArithmeticError.
   int16_t div_s(int16_t numerator, int16_t denominator);
   int16_t div_l(int32_t numerator, int16_t denominator);
 
  private:
   int32_t macChain(int32_t acc, const int16_t* a, const int16_t* b, int n, int sign) {
-    int64_t sum = 0;
-    int64_t reach = 0;
-    for (int j = 0; j < n; ++j) {
-      const int32_t product = static_cast<int32_t>(a[j]) * b[j];
-      sum += product;
-      reach += product < 0 ? -static_cast<int64_t>(product) : product;
-    }
-    const int64_t start = acc < 0 ? -static_cast<int64_t>(acc) : acc;
-    if (start + 2 * reach <= kMax32) return static_cast<int32_t>(acc + sign * 2 * sum);
+    const ChainSums sums = chainSums(a, b, n);
+    if (chainFits(acc, sums.reach)) return static_cast<int32_t>(acc + sign * 2 * static_cast<int64_t>(sums.sum));
     for (int j = 0; j < n; ++j) acc = sign > 0 ? L_mac(acc, a[j], b[j]) : L_msu(acc, a[j], b[j]);
     return acc;
   }

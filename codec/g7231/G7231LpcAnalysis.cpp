@@ -47,7 +47,7 @@ void G7231LpcAnalysis::analyze(G7231BasicOps& o, int16_t* lpc, const int16_t* hi
 
     int16_t secondReflection = 0;
     durbin(o, &lpc[k * T::LpcOrder], &correlation[1], correlation[0], secondReflection);
-    sineDetector = static_cast<int16_t>(sineDetector << 1);
+    sineDetector = static_cast<int16_t>(static_cast<uint16_t>(sineDetector) << 1);
     if (secondReflection > 0x799a) ++sineDetector;
   }
 

@@ -5,32 +5,21 @@
 
 using T = G7231Tables;
 
-int16_t G7231PitchPostFilter::backwardLag(G7231BasicOps& o, const int16_t* excitation, int16_t openLoopLag, int sfc) {
-  if (openLoopLag > T::PitchMax - 3) openLoopLag = T::PitchMax - 3;
-  const int16_t* current = excitation + T::PitchMax + sfc * T::SubFrLen;
-  int16_t lag = 0;
-  int32_t best = 0;
-  for (int i = openLoopLag - 3; i <= openLoopLag + 3; ++i) {
-    const int32_t acc = o.L_mac_n(0, current, current - i, T::SubFrLen);
-    if (acc > best) {
-      best = acc;
-      lag = static_cast<int16_t>(-i);
-    }
-  }
-  return lag;
-}
-
-int16_t G7231PitchPostFilter::forwardLag(G7231BasicOps& o, const int16_t* excitation, int16_t openLoopLag, int sfc) {
+int16_t G7231PitchPostFilter::bestLag(G7231BasicOps& o, const int16_t* excitation, int16_t openLoopLag, int sfc,
+                                      bool forward) {
   if (openLoopLag > T::PitchMax - 3) openLoopLag = T::PitchMax - 3;
   const int16_t* current = excitation + T::PitchMax + sfc * T::SubFrLen;
   int16_t lag = 0;
   int32_t best = 0;
   for (int i = openLoopLag - 3; i <= openLoopLag + 3; ++i) {
     int32_t acc = 0;
-    if (sfc * T::SubFrLen + T::SubFrLen + i <= T::Frame) acc = o.L_mac_n(0, current, current + i, T::SubFrLen);
+    if (!forward)
+      acc = o.L_mac_n(0, current, current - i, T::SubFrLen);
+    else if (sfc * T::SubFrLen + T::SubFrLen + i <= T::Frame)  // the forward lag must stay inside the frame
+      acc = o.L_mac_n(0, current, current + i, T::SubFrLen);
     if (acc > best) {
       best = acc;
-      lag = static_cast<int16_t>(i);
+      lag = static_cast<int16_t>(forward ? i : -i);
     }
   }
   return lag;
@@ -63,8 +52,8 @@ G7231PitchPostFilter::Params G7231PitchPostFilter::gains(G7231BasicOps& o, int16
 
 G7231PitchPostFilter::Params G7231PitchPostFilter::compute(G7231BasicOps& o, const int16_t* excitation,
                                                            int16_t openLoopLag, int sfc, int rate) {
-  const int16_t backward = backwardLag(o, excitation, openLoopLag, sfc);
-  const int16_t forward = forwardLag(o, excitation, openLoopLag, sfc);
+  const int16_t backward = bestLag(o, excitation, openLoopLag, sfc, false);
+  const int16_t forward = bestLag(o, excitation, openLoopLag, sfc, true);
   if (backward == 0 && forward == 0) return Params{0, 0, 0x7fff};
 
   const int16_t* current = excitation + T::PitchMax + sfc * T::SubFrLen;

@@ -19,7 +19,8 @@ class G7231PitchPostFilter {
   static void apply(G7231BasicOps& o, int16_t* out, const int16_t* excitation, const Params& params, int sfc);
 
  private:
-  static int16_t backwardLag(G7231BasicOps& o, const int16_t* excitation, int16_t openLoopLag, int sfc);
-  static int16_t forwardLag(G7231BasicOps& o, const int16_t* excitation, int16_t openLoopLag, int sfc);
+  // Lag within 3 of the open-loop lag with the largest positive correlation, looking back
+  // (returned negative) or forward; 0 when none correlates positively.
+  static int16_t bestLag(G7231BasicOps& o, const int16_t* excitation, int16_t openLoopLag, int sfc, bool forward);
   static Params gains(G7231BasicOps& o, int16_t lag, int16_t energy, int16_t cross, int16_t lagEnergy, int rate);
 };

@@ -1,15 +1,20 @@
 #include "codec/g7231/G7231SignalTools.h"
 
+#include <algorithm>
+
 #include "codec/g7231/G7231Tables.h"
 
 using T = G7231Tables;
 
 int16_t G7231SignalTools::normalize(G7231BasicOps& o, int16_t* vector, int length) {
-  int16_t largest = 0;
+  // Largest magnitude as abs_s sees it (-32768 counts as 32767), from the extremes.
+  int16_t highest = 0;
+  int16_t lowest = 0;
   for (int i = 0; i < length; ++i) {
-    const int16_t magnitude = G7231BasicOps::abs_s(vector[i]);
-    if (magnitude > largest) largest = magnitude;
+    highest = vector[i] > highest ? vector[i] : highest;
+    lowest = vector[i] < lowest ? vector[i] : lowest;
   }
+  const int16_t largest = std::max(highest, G7231BasicOps::abs_s(lowest));
   const int16_t shift = G7231BasicOps::norm_s(largest);
   // The factor is a positive power of two (at most 0x7fff), so L_mult cannot saturate and the
   // product shifted right by 4 is exact.

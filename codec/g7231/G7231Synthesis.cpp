@@ -9,27 +9,10 @@ namespace {
 
 constexpr int kOrder = T::LpcOrder;
 
-// The ten products of a filter step, summed, with the sum of their magnitudes. newest points at
-// the most recent value of a history laid out oldest first, so tap j reads newest[-j].
-struct TapSums {
-  int64_t sum;
-  int64_t reach;
-};
-
-TapSums tapSums(const int16_t* coefficients, const int16_t* newest) {
-  TapSums sums{0, 0};
-  for (int j = 0; j < kOrder; ++j) {
-    const int32_t product = static_cast<int32_t>(coefficients[j]) * newest[-j];
-    sums.sum += product;
-    sums.reach += product < 0 ? -static_cast<int64_t>(product) : product;
-  }
-  return sums;
-}
-
-// True when no partial sum of a chain of L_mac / L_msu steps starting at acc can saturate.
-bool chainFits(int32_t acc, int64_t reach) {
-  const int64_t start = acc < 0 ? -static_cast<int64_t>(acc) : acc;
-  return start + 2 * reach <= G7231BasicOps::kMax32;
+// Coefficients in reverse, so that a filter step is a forward dot product with the history
+// window ending at the newest value.
+void reverse(int16_t* reversed, const int16_t* coefficients) {
+  for (int j = 0; j < kOrder; ++j) reversed[j] = coefficients[kOrder - 1 - j];
 }
 
 // The same steps one by one, for the rare sample where saturation is possible.
@@ -53,11 +36,13 @@ void G7231Synthesis::synthesize(G7231BasicOps& o, int16_t* subframe, const int16
                                 bool postFilterOn) {
   int16_t history[kOrder + T::SubFrLen];
   loadHistory(history, memory);
+  int16_t reversed[kOrder];
+  reverse(reversed, lpc);
   for (int i = 0; i < T::SubFrLen; ++i) {
     int32_t acc = o.L_shr(G7231BasicOps::L_deposit_h(subframe[i]), 3);
-    const int16_t* newest = history + kOrder - 1 + i;
-    const TapSums taps = tapSums(lpc, newest);
-    acc = chainFits(acc, taps.reach) ? static_cast<int32_t>(acc + 2 * taps.sum) : stepByStep(o, acc, lpc, newest, false);
+    const G7231BasicOps::ChainSums taps = G7231BasicOps::chainSums(reversed, history + i, kOrder);
+    acc = G7231BasicOps::chainFits(acc, taps.reach) ? static_cast<int32_t>(acc + 2 * static_cast<int64_t>(taps.sum))
+                                                    : stepByStep(o, acc, lpc, history + kOrder - 1 + i, false);
     acc = o.L_shl(acc, 2);
     history[kOrder + i] = o.round(acc);
     subframe[i] = postFilterOn ? history[kOrder + i] : o.shl(history[kOrder + i], 1);
@@ -103,15 +88,19 @@ int32_t G7231Synthesis::postFilter(G7231BasicOps& o, int16_t* subframe, const in
   loadHistory(outputs, iirMemory);
   for (int i = 0; i < T::SubFrLen; ++i) inputs[kOrder + i] = subframe[i];
   // The feed-forward taps depend on the input only: summed ahead of the recursion.
-  TapSums forward[T::SubFrLen];
-  for (int i = 0; i < T::SubFrLen; ++i) forward[i] = tapSums(zeros, inputs + kOrder - 1 + i);
+  int16_t zerosReversed[kOrder];
+  int16_t polesReversed[kOrder];
+  reverse(zerosReversed, zeros);
+  reverse(polesReversed, poles);
+  G7231BasicOps::ChainSums forward[T::SubFrLen];
+  for (int i = 0; i < T::SubFrLen; ++i) forward[i] = G7231BasicOps::chainSums(zerosReversed, inputs + i, kOrder);
 
   for (int i = 0; i < T::SubFrLen; ++i) {
     const int32_t start = o.L_shr(G7231BasicOps::L_deposit_h(inputs[kOrder + i]), 2);
     const int16_t* newestOutput = outputs + kOrder - 1 + i;
-    const TapSums backward = tapSums(poles, newestOutput);
-    if (chainFits(start, forward[i].reach + backward.reach)) {
-      acc = static_cast<int32_t>(start - 2 * forward[i].sum + 2 * backward.sum);
+    const G7231BasicOps::ChainSums backward = G7231BasicOps::chainSums(polesReversed, outputs + i, kOrder);
+    if (G7231BasicOps::chainFits(start, forward[i].reach + backward.reach)) {
+      acc = static_cast<int32_t>(start - 2 * static_cast<int64_t>(forward[i].sum) + 2 * static_cast<int64_t>(backward.sum));
     } else {
       acc = stepByStep(o, start, zeros, inputs + kOrder - 1 + i, true);
       acc = stepByStep(o, acc, poles, newestOutput, false);
