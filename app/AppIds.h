@@ -19,7 +19,6 @@ constexpr std::uint32_t WM_USER = 0x0400;
 constexpr std::uint32_t WM_FILE_END = WM_USER + 1000;         // end of the open file, from the engine
 constexpr std::uint32_t WM_VIDEO_DOUBLE_CLICK = WM_USER + 1010;  // from the video window
 constexpr std::uint32_t WM_VIDEO_CONTEXT_MENU = WM_USER + 1011;  // from the video window
-constexpr std::uint32_t WM_IGNORED_1012 = WM_USER + 1012;
 constexpr std::uint32_t WM_SLIDER_MOVE = WM_USER + 12000;        // mouse moved over a bitmap slider
 constexpr std::uint32_t WM_SLIDER_CLICK = WM_USER + 12001;       // left press on a bitmap slider
 

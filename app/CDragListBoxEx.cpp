@@ -20,10 +20,14 @@ namespace {
 
 constexpr int kAutoScrollPeriodMs = 50;
 
-QCursor dragCursor() {
-  const QString path = QString::fromStdString(getModuleDir() + getImagesDir()) + QStringLiteral("drag_cursor.png");
-  const QPixmap image(path);
-  return image.isNull() ? QCursor(Qt::DragMoveCursor) : QCursor(image, 1, 1);
+// Loaded once: every move of a drag sets it.
+const QCursor& dragCursor() {
+  static const QCursor cursor = [] {
+    const QString path = QString::fromStdString(getModuleDir() + getImagesDir()) + QStringLiteral("drag_cursor.png");
+    const QPixmap image(path);
+    return image.isNull() ? QCursor(Qt::DragMoveCursor) : QCursor(image, 1, 1);
+  }();
+  return cursor;
 }
 
 }  // namespace
