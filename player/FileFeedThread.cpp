@@ -1,0 +1,232 @@
+#include "player/FileFeedThread.h"
+
+#include <chrono>
+
+#include "media/AVData.h"
+#include "platform/WindowSystem.h"
+#include "player/AVPlayer.h"
+#include "player/IndexedFileReader.h"
+#include "player/KXPlayerResult.h"
+#include "technic/KXMutexLocker.h"
+
+namespace {
+
+// How long a full queue or a pause holds the feed before it looks again.
+constexpr auto kRetryInterval = std::chrono::milliseconds(10);
+// The longest the end report waits for a last picture that does not appear.
+constexpr auto kPlayOutLimit = std::chrono::seconds(1);
+constexpr int kVideoStream = 1;
+constexpr int kAudioStream = 2;
+
+}  // namespace
+
+FileFeedThread::FileFeedThread() {
+  m_stateLock.init();
+  m_audioLock.init();
+  m_notifyLock.init();
+  setName("FileFeedThread");
+}
+
+FileFeedThread::~FileFeedThread() {
+  m_stopRequested = true;
+  m_wake.notify_all();
+  if (!isCurrentThread()) join();
+}
+
+void FileFeedThread::setSources(AVPlayer* player, IndexedFileReader* reader) {
+  KXMutexLocker lock(m_stateLock, __FILE__, __LINE__);
+  m_player = player;
+  m_reader = reader;
+}
+
+void FileFeedThread::setAudioEnabled(bool enabled) {
+  KXMutexLocker lock(m_audioLock, __FILE__, __LINE__);
+  m_audioEnabled = enabled;
+}
+
+bool FileFeedThread::start() {
+  std::lock_guard<std::mutex> life(m_lifeLock);
+  m_stopRequested = false;
+  setPaused(false);
+  ++m_starts;
+  if (m_feeding) return true;  // the thread runs, or is reporting an end and then goes on
+  // A thread that decided to end no longer looks at the flags; wait for it before starting anew.
+  if (!isCurrentThread()) join();
+  m_feeding = true;
+  if (WorkerThread::start() != 0) {
+    m_feeding = false;
+    m_stopRequested = true;
+    return false;
+  }
+  return true;
+}
+
+bool FileFeedThread::stop() {
+  {
+    std::lock_guard<std::mutex> life(m_lifeLock);
+    m_stopRequested = true;
+  }
+  m_wake.notify_all();
+  // From the feed thread itself (inside the file-end callback) the thread ends when the callback returns.
+  if (!isCurrentThread()) WorkerThread::stop();
+  m_paused = false;
+  // The engine moves the picture on its own now (a step or seek); the next end waits for nothing.
+  m_lastVideoId = -1;
+  return true;
+}
+
+void FileFeedThread::setPaused(bool paused) {
+  {
+    KXMutexLocker lock(m_stateLock, __FILE__, __LINE__);
+    m_paused = paused;
+  }
+  m_wake.notify_all();
+}
+
+AVData* FileFeedThread::heldFrame() {
+  KXMutexLocker lock(m_stateLock, __FILE__, __LINE__);
+  return m_held;
+}
+
+void FileFeedThread::dropHeldFrame() {
+  KXMutexLocker lock(m_stateLock, __FILE__, __LINE__);
+  m_held = nullptr;
+}
+
+void FileFeedThread::setNotifyWindow(HWND window, unsigned message, const void* lParam) {
+  KXMutexLocker lock(m_notifyLock, __FILE__, __LINE__);
+  m_notifyWindow = window;
+  m_notifyMessage = message;
+  m_notifyParam = lParam;
+}
+
+void FileFeedThread::setNotifyWindowEX(HWND window, unsigned message, long wParam, long lParam) {
+  KXMutexLocker lock(m_notifyLock, __FILE__, __LINE__);
+  m_notifyWindow = window;
+  m_notifyMessage = message;
+  m_notifyWParam = wParam;
+  m_notifyLParam = lParam;
+}
+
+void FileFeedThread::setFileEndCallback(long id, FileEndCallback fn, void* user) {
+  KXMutexLocker lock(m_notifyLock, __FILE__, __LINE__);
+  m_fileEndId = id;
+  m_fileEndCallback = fn;
+  m_fileEndUser = user;
+}
+
+int FileFeedThread::run() {
+  notifyStarted();
+  for (;;) {
+    unsigned startsAtEnd = 0;
+    if (feedUntilEnd(startsAtEnd)) reportEnd();
+    if (!goOnAfter(startsAtEnd)) return 0;
+  }
+}
+
+bool FileFeedThread::feedUntilEnd(unsigned& startsAtEnd) {
+  bool ended = false;
+  while (!m_stopRequested) {
+    bool wait = false;
+    {
+      KXMutexLocker lock(m_stateLock, __FILE__, __LINE__);
+      if (m_paused) {
+        wait = true;
+      } else if (ended) {
+        // Looked at only now, so that a pause or stop that came first still wins over the report;
+        // and only once the last picture is on screen, so that the report comes after it.
+        if (videoPlayedOut()) {
+          std::lock_guard<std::mutex> life(m_lifeLock);
+          startsAtEnd = m_starts;
+          return true;
+        }
+        wait = true;
+      } else {
+        if (m_held == nullptr) {
+          AVData* frame = nullptr;
+          // The end of the data and a read error both end playback; either way it is reported.
+          if (m_reader->readNextFrame(&frame) != KXPLAYER_OK || frame == nullptr) {
+            ended = true;
+            m_drainStart = std::chrono::steady_clock::time_point();
+            continue;
+          }
+          m_held = frame;
+        }
+        wait = push(*m_held);
+        if (!wait) m_held = nullptr;
+      }
+    }
+    if (wait) waitBriefly();
+  }
+  std::lock_guard<std::mutex> life(m_lifeLock);
+  startsAtEnd = m_starts;
+  return false;
+}
+
+void FileFeedThread::shrinkVideoQueue(unsigned size) { m_queueShrink = size; }
+
+unsigned FileFeedThread::takeVideoQueueShrink() { return m_queueShrink.exchange(0); }
+
+bool FileFeedThread::push(const AVData& frame) {
+  if (frame.getESStreamType() == kVideoStream) {
+    if (m_queueShrink.load() != 0) {
+      // Only this thread pushes: once the queue is empty it stays so until the push below.
+      if (!m_player->isVideoQueueEmpty()) return true;
+      if (const unsigned size = m_queueShrink.exchange(0)) m_player->setInputQueueMaxSize(size);
+    }
+    if (m_player->pushVideoFrame(frame) == KXPLAYER_QUEUE_FULL) return true;
+    m_lastVideoId = frame.getSequenceId();
+    return false;
+  }
+  if (frame.getESStreamType() == kAudioStream) {
+    KXMutexLocker lock(m_audioLock, __FILE__, __LINE__);
+    return m_audioEnabled && m_player->pushAudioFrame(frame) == KXPLAYER_QUEUE_FULL;
+  }
+  return false;
+}
+
+bool FileFeedThread::videoPlayedOut() {
+  if (!m_player->isVideoQueueEmpty()) return false;
+  if (m_lastVideoId < 0 || m_player->getCurrentVideoFrameID() == m_lastVideoId) return true;
+  // A last frame that never shows (it does not decode) holds the report back only for a while.
+  const auto now = std::chrono::steady_clock::now();
+  if (m_drainStart == std::chrono::steady_clock::time_point()) m_drainStart = now;
+  return now - m_drainStart >= kPlayOutLimit;
+}
+
+void FileFeedThread::reportEnd() {
+  HWND window = 0;
+  unsigned message = 0;
+  std::uintptr_t wParam = 0;
+  std::intptr_t lParam = 0;
+  long id = 0;
+  FileEndCallback callback = nullptr;
+  void* user = nullptr;
+  {
+    KXMutexLocker lock(m_notifyLock, __FILE__, __LINE__);
+    window = m_notifyWindow;
+    message = m_notifyMessage;
+    wParam = static_cast<std::uintptr_t>(m_notifyWParam);
+    lParam = m_notifyParam != nullptr ? reinterpret_cast<std::intptr_t>(m_notifyParam)
+                                      : static_cast<std::intptr_t>(m_notifyLParam);
+    id = m_fileEndId;
+    callback = m_fileEndCallback;
+    user = m_fileEndUser;
+  }
+  if (window != 0) platform::windows().postMessage(window, message, wParam, lParam);
+  if (callback != nullptr) callback(id, user);
+}
+
+bool FileFeedThread::goOnAfter(unsigned startsAtEnd) {
+  // Decided under the lock that start takes, so that a start either finds the thread going on or
+  // finds it committed to ending (and waits for it).
+  std::lock_guard<std::mutex> life(m_lifeLock);
+  if (!m_stopRequested && m_starts != startsAtEnd) return true;
+  m_feeding = false;
+  return false;
+}
+
+void FileFeedThread::waitBriefly() {
+  std::unique_lock<std::mutex> lock(m_wakeLock);
+  m_wake.wait_for(lock, kRetryInterval);
+}
