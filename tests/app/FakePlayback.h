@@ -29,6 +29,9 @@ class FakePlayer : public app::IPlaybackPlayer {
   std::atomic<int> mode{0};
   bool engine = false;
   std::int64_t timeStamp = -1;
+  // Bytes the stream player takes per push at most (0: all it is offered), and every byte it took.
+  unsigned takeAtMost = 0;
+  std::string taken;
 
   std::vector<std::string> calls() const {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -131,11 +134,14 @@ class FakePlayer : public app::IPlaybackPlayer {
     stamp = timeStamp;
     return timeStamp < 0 ? -16 : 0;
   }
-  int intputTSData(const char*, unsigned length, unsigned& consumed) override {
+  int intputTSData(const char* data, unsigned length, unsigned& consumed) override {
     Call call(*this, "push");
     consumed = 0;
     const int result = call.result();
-    if (result == 0 && !queueFull) consumed = length;
+    if (result == 0 && !queueFull) {
+      consumed = takeAtMost != 0 && takeAtMost < length ? takeAtMost : length;
+      taken.append(data, consumed);
+    }
     return result;
   }
 
