@@ -113,6 +113,8 @@ class KXPlayer {
   int stopRecord();
 
   int getMode() const { return m_mode; }
+  // True while the file player holds a file engine (an open file, or one stopped at its end).
+  bool hasFileEngine() { return hasEngine(); }
 
  private:
   static int startRecordCallback(void* reserved, const char* data, int length, void* user);
