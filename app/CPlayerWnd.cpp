@@ -95,6 +95,7 @@ void CPlayerWnd::paintSeparator(QPainter& painter) const {
 void CPlayerWnd::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   paintBackground(painter);
+  if (g_registrar != nullptr && m_windowId != 0) g_registrar->paintVideo(m_windowId, painter, videoRect());
   paintSeparator(painter);
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+class QPainter;
+class QRect;
 class QWidget;
 
 namespace app {
@@ -13,6 +15,9 @@ class IVideoWindowRegistrar {
   virtual ~IVideoWindowRegistrar() = default;
   virtual std::uint32_t registerVideoWindow(QWidget* window) = 0;
   virtual void unregisterVideoWindow(std::uint32_t windowId) = 0;
+  // Called on every paint of the window, after its skin and before its separator line: draws the
+  // engine's last picture for the window into the video area; false when there is none to draw.
+  virtual bool paintVideo(std::uint32_t windowId, QPainter& painter, const QRect& videoRect) = 0;
 };
 
 }  // namespace app

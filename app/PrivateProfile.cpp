@@ -10,7 +10,7 @@ namespace {
 
 struct Line {
   std::string text;    // without its line end
-  std::string ending;  // "\n", "\r\n" or "" for a last line without one
+  std::string ending;  // "\n", "\r\n", or "\r" or "" on a last line without a line feed
 };
 
 std::string trim(const std::string& text) {
@@ -30,9 +30,9 @@ bool sameName(const std::string& a, const std::string& b) {
   return true;
 }
 
-bool readLines(const std::string& file, std::vector<Line>& lines) {
+bool readLines(const std::string& file, std::vector<Line>& lines, bool* hadByteOrderMark = nullptr) {
   std::string bytes;
-  if (!readWholeFile(file, bytes)) return false;
+  if (!readWholeFile(file, bytes, hadByteOrderMark)) return false;
   std::size_t start = 0;
   while (start < bytes.size()) {
     const auto end = bytes.find('\n', start);
@@ -103,6 +103,11 @@ bool findValue(const std::vector<Line>& lines, const std::string& section, const
   return false;
 }
 
+// Ends the line with a line break when it has none (a last line, or one ended by a lone "\r").
+void endLine(Line& line, const std::string& ending) {
+  if (line.ending.find('\n') == std::string::npos) line.ending += ending;
+}
+
 bool hasLineBreak(const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; }
 
 }  // namespace
@@ -142,13 +147,14 @@ bool PrivateProfile::writeString(const std::string& section, const std::string& 
     return false;
   }
   std::vector<Line> lines;
-  readLines(file, lines);  // a missing file starts empty
-  const std::string ending = lines.empty() || lines.front().ending.empty() ? "\n" : lines.front().ending;
+  bool byteOrderMark = false;
+  readLines(file, lines, &byteOrderMark);  // a missing file starts empty
+  const std::string ending = !lines.empty() && lines.front().ending == "\r\n" ? "\r\n" : "\n";
   const Line entry{trim(key) + "=" + trim(value), ending};
 
   const std::size_t sectionLine = findSection(lines, section);
   if (sectionLine == lines.size()) {
-    if (!lines.empty() && lines.back().ending.empty()) lines.back().ending = ending;
+    if (!lines.empty()) endLine(lines.back(), ending);
     lines.push_back(Line{"[" + trim(section) + "]", ending});
     lines.push_back(entry);
   } else {
@@ -167,11 +173,12 @@ bool PrivateProfile::writeString(const std::string& section, const std::string& 
     if (keyLine != end) {
       lines[keyLine].text = name + "=" + trim(value);  // the key keeps its spelling
     } else {
-      if (lines[lastFilled].ending.empty()) lines[lastFilled].ending = ending;
+      endLine(lines[lastFilled], ending);
       lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lastFilled + 1), entry);
     }
   }
-  std::string content;
+  // The mark is kept: dropped, a second one behind it would turn into the file's first bytes.
+  std::string content = byteOrderMark ? "\xEF\xBB\xBF" : "";
   for (const Line& line : lines) content += line.text + line.ending;
   if (!replaceWholeFile(file, content)) {
     platform::debugOutputFormat("profile: cannot write %s\n", file.c_str());

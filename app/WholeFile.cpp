@@ -8,11 +8,13 @@
 
 namespace app {
 
-bool readWholeFile(const std::string& path, std::string& bytes) {
+bool readWholeFile(const std::string& path, std::string& bytes, bool* hadByteOrderMark) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
+  const bool mark = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
+  if (mark) bytes.erase(0, 3);
+  if (hadByteOrderMark != nullptr) *hadByteOrderMark = mark;
   return true;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QPainter>
 #include <QTemporaryDir>
 
 #include "app/AppIds.h"
@@ -128,7 +129,13 @@ TEST_F(PlayerWndTest, VideoWindowsRegisterWithTheWindowLayer) {
       return 0x10000 + static_cast<std::uint32_t>(windows.size());
     }
     void unregisterVideoWindow(std::uint32_t id) override { unregistered.push_back(id); }
+    bool paintVideo(std::uint32_t id, QPainter& painter, const QRect& videoRect) override {
+      painted.push_back(id);
+      painter.fillRect(videoRect, QColor(0, 255, 0));  // the engine's picture
+      return true;
+    }
     std::vector<QWidget*> windows;
+    std::vector<std::uint32_t> painted;
     std::vector<std::uint32_t> unregistered;
   } registrar;
   {
@@ -141,6 +148,13 @@ TEST_F(PlayerWndTest, VideoWindowsRegisterWithTheWindowLayer) {
     EXPECT_EQ(window.windowId(), 0x10001u);
     ASSERT_EQ(registrar.windows.size(), 1u);
     EXPECT_EQ(registrar.windows[0], &window);
+    window.setGeometry(0, 0, 320, 240);
+    const QImage shot = window.grab().toImage();
+    EXPECT_EQ(registrar.painted, std::vector<std::uint32_t>{0x10001u});
+    EXPECT_EQ(shot.pixel(160, 110) & 0xFFFFFFu, 0x00FF00u) << "the picture covers the logo";
+    EXPECT_EQ(shot.pixel(160, 221) & 0xFFFFFFu, 0x00FF00u) << "the video area ends above the status strip";
+    EXPECT_EQ(shot.pixel(160, 222) & 0xFFFFFFu, kBackground & 0xFFFFFFu);
+    EXPECT_EQ(shot.pixel(160, 223) & 0xFFFFFFu, qRgb(51, 51, 51) & 0xFFFFFFu);
   }
   CPlayerWnd::setWindowRegistrar(nullptr);
   EXPECT_EQ(registrar.unregistered, std::vector<std::uint32_t>{0x10001u});

@@ -74,6 +74,25 @@ TEST_F(PrivateProfileTest, WritesKeepCommentsBlankLinesAndLineEnds) {
   EXPECT_EQ(apptest::readFile(file()), "; keep me\r\n[A]\r\nx=1\r\nz=3\r\n\r\n[B]\r\ny=4");
 }
 
+TEST_F(PrivateProfileTest, WritesKeepTheMeaningOfOddFiles) {
+  struct Case {
+    const char* what;
+    std::string before;
+    std::string after;
+  };
+  const Case cases[] = {
+      {"a last line ended by a lone carriage return", "[A]\nx=1\r", "[A]\nx=1\r\n[B]\ny=2\n"},
+      {"a byte-order mark is kept, so a second one stays text",
+       "\xEF\xBB\xBF\xEF\xBB\xBF[B]\ny=1\n", "\xEF\xBB\xBF\xEF\xBB\xBF[B]\ny=1\n[B]\ny=2\n"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(apptest::writeFile(file(), c.before));
+    EXPECT_TRUE(PrivateProfile::writeString("B", "y", "2", file())) << c.what;
+    EXPECT_EQ(apptest::readFile(file()), c.after) << c.what;
+    EXPECT_EQ(PrivateProfile::getInt("B", "y", 0, file()), 2) << c.what;
+  }
+}
+
 TEST_F(PrivateProfileTest, RefusedWritesLeaveTheFileAsItWas) {
   ASSERT_TRUE(apptest::writeFile(file(), "[A]\nx=1\n"));
   EXPECT_FALSE(PrivateProfile::writeString("A", "x", "two\nlines", file()));
