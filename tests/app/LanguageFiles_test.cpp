@@ -22,7 +22,7 @@ const std::map<std::string, int>& requiredKeys() {
         "nextfile", "snapshot", "volume", "scrfull", "scrmax", "scrmin", "close", "set",
         // play state
         "readyplay", "playing", "playfast2", "playfast4", "playfast8", "playfast16", "playslow2", "playslow3",
-        "playslow4",
+        "playslow4", "playerror",
         // settings menu
         "showmode", "showtopmost", "initshowlist", "videostretch", "playmode", "singleplay", "orderplay",
         "circleplay", "scircleplay", "snapshotpath", "languagesel", "about",

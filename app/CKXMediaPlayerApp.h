@@ -1,0 +1,21 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+namespace app {
+
+class IMainDialogParts;
+
+// The application: builds the main window, hands it the file named on the command line, runs it until
+// it is closed. The Qt application object exists before InitInstance is called.
+class CKXMediaPlayerApp {
+ public:
+  // The file name of a command line (program name first): the first argument that is not an option;
+  // empty when there is none.
+  static QString startupFileOf(const QStringList& arguments);
+
+  // The whole life of the program; its exit code.
+  int InitInstance(IMainDialogParts* parts = nullptr);
+};
+
+}  // namespace app

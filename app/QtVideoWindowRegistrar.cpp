@@ -1,0 +1,61 @@
+#include "app/QtVideoWindowRegistrar.h"
+
+#include <QEvent>
+#include <QWidget>
+#include <algorithm>
+
+#include "app/CPlayerWnd.h"
+#include "platform/qt/QtVideoWidget.h"
+#include "platform/qt/QtWindowSystem.h"
+
+namespace app {
+
+QtVideoWindowRegistrar::~QtVideoWindowRegistrar() {
+  for (auto& [id, surface] : m_surfaces) {
+    if (surface != nullptr) surface->parentWidget()->removeEventFilter(this);
+  }
+}
+
+std::uint32_t QtVideoWindowRegistrar::registerVideoWindow(QWidget* window) {
+  if (window == nullptr) return 0;
+  auto* surface = new platform::QtVideoWidget(window);
+  surface->setAttribute(Qt::WA_TransparentForMouseEvents);  // presses reach the video window itself
+  surface->hide();
+  fitSurface(window, surface);
+  const std::uint32_t id = platform::QtWindowSystem::instance().registerWidget(surface);
+  m_surfaces[id] = surface;
+  window->installEventFilter(this);
+  return id;
+}
+
+void QtVideoWindowRegistrar::unregisterVideoWindow(std::uint32_t windowId) {
+  auto found = m_surfaces.find(windowId);
+  if (found == m_surfaces.end()) return;
+  platform::QtWindowSystem::instance().unregisterWidget(windowId);
+  if (found->second != nullptr) found->second->parentWidget()->removeEventFilter(this);
+  m_surfaces.erase(found);
+}
+
+void QtVideoWindowRegistrar::setPicturesShown(std::uint32_t windowId, bool shown) {
+  if (platform::QtVideoWidget* widget = surface(windowId)) widget->setVisible(shown);
+}
+
+platform::QtVideoWidget* QtVideoWindowRegistrar::surface(std::uint32_t windowId) const {
+  auto found = m_surfaces.find(windowId);
+  return found != m_surfaces.end() ? found->second.data() : nullptr;
+}
+
+void QtVideoWindowRegistrar::fitSurface(QWidget* window, platform::QtVideoWidget* surface) const {
+  surface->setGeometry(0, 0, window->width(), std::max(0, window->height() - CPlayerWnd::kStatusStripHeight));
+}
+
+bool QtVideoWindowRegistrar::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Resize) {
+    for (auto& [id, surface] : m_surfaces) {
+      if (surface != nullptr && surface->parentWidget() == watched) fitSurface(surface->parentWidget(), surface);
+    }
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+}  // namespace app

@@ -1,0 +1,396 @@
+// The player facade against its tables: modes, kept settings reaching the player opened later, the
+// mended answers, and recordings made through it played back as files.
+#include "player/KXPlayer.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <climits>
+#include <mutex>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "media/AVFrameData.h"
+#include "media/CharSet.h"
+#include "platform/MemoryDisplay.h"
+#include "platform/NullSoundSystem.h"
+#include "platform/OffscreenWindows.h"
+#include "player/LiveTestStreams.h"
+#include "support/TestPaths.h"
+#include "tests/player/H264Fixture.h"
+
+namespace {
+
+const char* const kFixture = "h264_baseline_crop_322x242_gop10.h264";
+constexpr int kWidth = 322;
+constexpr int kHeight = 242;
+constexpr int kSkip = INT_MIN;
+
+struct Pictures {
+  std::mutex lock;
+  std::vector<std::string> md5s;
+  static long onDecode(long, const char* picture, long size, FRAME_INFO*, void* user) {
+    auto* self = static_cast<Pictures*>(user);
+    std::lock_guard<std::mutex> hold(self->lock);
+    self->md5s.push_back(tstest::md5Of(picture, static_cast<size_t>(size)));
+    return 0;
+  }
+  size_t count() {
+    std::lock_guard<std::mutex> hold(lock);
+    return md5s.size();
+  }
+  bool waitFor(size_t n) {
+    for (int waited = 0; waited < 60000; waited += 5) {
+      if (count() >= n) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+  }
+  std::vector<std::string> snapshot() {
+    std::lock_guard<std::mutex> hold(lock);
+    return md5s;
+  }
+};
+
+template <typename Offer>
+int offerUntilTaken(Offer offer) {
+  int result;
+  while ((result = offer()) == -13) std::this_thread::sleep_for(std::chrono::microseconds(200));
+  return result;
+}
+
+class KXPlayerTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    stream = new livetest::OurStream(livetest::ourStream(kFixture, kWidth, kHeight));
+    reference = new std::vector<std::string>(kxh264::referenceMd5s(kxtest::fixturePath(kFixture), "yuv420p"));
+  }
+  static void TearDownTestSuite() {
+    delete stream;
+    delete reference;
+  }
+  void SetUp() override {
+    platform::MemoryDisplay::instance().reset();
+    sound.installForProcess();
+    window = createOffscreenWindow(kWidth, kHeight);
+    dir = kxtest::scratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+  }
+  void TearDown() override { destroyOffscreenWindow(window); }
+
+  // Pushes the stream's chunks into a facade in stream mode (-13 offered again).
+  static void pushChunks(KXPlayer& player, const std::string& bytes, size_t chunkCount = SIZE_MAX) {
+    size_t at = 0;
+    size_t n = 0;
+    for (int size : livetest::chunking(bytes.size(), 0, 5)) {
+      if (n++ == chunkCount) break;
+      ASSERT_EQ(0, offerUntilTaken([&] { return player.intputTSData(bytes.data() + at, static_cast<unsigned>(size)); }));
+      at += static_cast<size_t>(size);
+    }
+  }
+
+  static livetest::OurStream* stream;
+  static std::vector<std::string>* reference;
+  platform::NullSoundSystem sound;
+  HWND window = 0;
+  std::string dir;
+};
+livetest::OurStream* KXPlayerTest::stream = nullptr;
+std::vector<std::string>* KXPlayerTest::reference = nullptr;
+
+// One operation and its answer in mode 0, in stream mode (open, stopped) and in file mode after the
+// file was closed (no engine). Range checks come before the mode where the tables say so.
+struct Row {
+  const char* name;
+  int (*call)(KXPlayer&);
+  int none;
+  int stream;
+  int fileWithoutEngine;
+};
+
+int64_t g_timeStamp;
+float g_speed;
+long g_long;
+int g_int;
+int g_int2;
+bool g_bool;
+unsigned g_consumed;
+
+const Row kRows[] = {
+    {"pause", [](KXPlayer& p) { return p.pause(); }, -6, -6, -4},
+    {"stop", [](KXPlayer& p) { return p.stop(); }, -6, 0, -4},
+    {"stopSound", [](KXPlayer& p) { return p.stopSound(); }, -6, 0, 0},
+    {"setSpeed(1)", [](KXPlayer& p) { return p.setSpeed(1.0f); }, -6, -6, -4},
+    {"setSpeed(0)", [](KXPlayer& p) { return p.setSpeed(0.0f); }, -8, -8, -8},
+    {"setSpeed(16.5)", [](KXPlayer& p) { return p.setSpeed(16.5f); }, -8, -8, -8},
+    {"getSpeed", [](KXPlayer& p) { return p.getSpeed(g_speed); }, -6, -6, -4},
+    {"getFileTime", [](KXPlayer& p) { return p.getFileTime(g_long); }, -6, -6, -4},
+    {"setPlayPosByTime", [](KXPlayer& p) { return p.setPlayPosByTime(1); }, -6, -6, -4},
+    {"getPlayPosByTime", [](KXPlayer& p) { return p.getPlayPosByTime(g_long); }, -6, -6, -4},
+    {"setPlayPosByPercent", [](KXPlayer& p) { return p.setPlayPosByPercent(5); }, -6, -6, -4},
+    {"getPlayPosByPercent", [](KXPlayer& p) { return p.getPlayPosByPercent(g_long); }, -6, -6, -4},
+    {"getFileTotalFrames", [](KXPlayer& p) { return p.getFileTotalFrames(g_long); }, -6, -6, -4},
+    {"getPlayedFrames", [](KXPlayer& p) { return p.getPlayedFrames(g_long); }, -6, -6, -4},
+    {"playNextFrame", [](KXPlayer& p) { return p.playNextFrame(); }, -6, -6, -4},
+    {"playPreviousFrame", [](KXPlayer& p) { return p.playPreviousFrame(); }, -6, -6, -4},
+    {"setCurrentFrameNum", [](KXPlayer& p) { return p.setCurrentFrameNum(0); }, -6, -6, -4},
+    {"setVideoBrightness(101)", [](KXPlayer& p) { return p.setVideoBrightness(101); }, -8, -8, -8},
+    {"setVideoHue(-1)", [](KXPlayer& p) { return p.setVideoHue(-1); }, -8, -8, -8},
+    {"setVideoBrightness(50)", [](KXPlayer& p) { return p.setVideoBrightness(50); }, -6, 0, -4},
+    {"getVideoContrast", [](KXPlayer& p) { return p.getVideoContrast(g_int); }, -6, 0, -4},
+    {"resetPictureAdjustFilter", [](KXPlayer& p) { return p.resetPictureAdjustFilter(); }, -6, 0, -4},
+    {"setVolume(101)", [](KXPlayer& p) { return p.setVolume(101); }, -8, -8, -8},
+    {"setVolume(50)", [](KXPlayer& p) { return p.setVolume(50); }, -6, -6, -4},
+    {"getVolume", [](KXPlayer& p) { return p.getVolume(g_long); }, -6, -6, -4},
+    {"getVideoFrameRate", [](KXPlayer& p) { return p.getVideoFrameRate(g_int); }, -6, 0, -4},
+    {"getVideoBitRate", [](KXPlayer& p) { return p.getVideoBitRate(g_int); }, -6, 0, -4},
+    {"getPictureSize", [](KXPlayer& p) { return p.getPictureSize(g_int, g_int2); }, -6, 0, -4},
+    {"snapshot", [](KXPlayer& p) { return p.snapshot("/tmp/kx-none.jpg", "jpg"); }, -6, -6, -4},
+    {"zoomOutVideo", [](KXPlayer& p) { return p.zoomOutVideo(); }, -6, kSkip, -4},
+    {"closeFile", [](KXPlayer& p) { return p.closeFile(); }, -6, -6, 0},
+    {"intputTSData(empty)", [](KXPlayer& p) { return p.intputTSData("", 0u); }, -6, -8, -6},
+    {"intputTSData(consumed)", [](KXPlayer& p) { return p.intputTSData("", 0u, g_consumed); }, -6, 0, -6},
+    {"inputAVFrame(format 0)", [](KXPlayer& p) { return p.inputAVFrame(AVFrameData()); }, -6, -7, -6},
+    {"inputTSAVFrame(format 0)", [](KXPlayer& p) { return p.inputTSAVFrame(AVFrameData()); }, -6, -7, -6},
+    {"getPlayBufferState", [](KXPlayer& p) { return p.getPlayBufferState(g_bool); }, -6, 0, -6},
+    {"getCurrentAVFrameTimeStamp", [](KXPlayer& p) { return p.getCurrentAVFrameTimeStamp(g_timeStamp); }, -6, -16, -6},
+    {"startRecord(no file set)", [](KXPlayer& p) { return p.startRecord(); }, -6, -12, -6},
+    {"stopRecord", [](KXPlayer& p) { return p.stopRecord(); }, -6, 0, -6},
+    {"getVersion", [](KXPlayer& p) { return p.getVersion(g_long); }, 0, 0, 0},
+    {"play", [](KXPlayer& p) { return p.play(); }, -6, kSkip, -4},
+};
+
+TEST_F(KXPlayerTest, EveryOperationAnswersByModeAsTheTablesSay) {
+  const std::string file = kxtest::fixturePath("framestream_h264_baseline_176x144_gop12_g711a.kxav");
+  for (const Row& row : kRows) {
+    SCOPED_TRACE(row.name);
+    KXPlayer none;
+    EXPECT_EQ(row.none, row.call(none)) << "mode 0";
+    EXPECT_EQ(0, none.getMode());
+    if (row.stream != kSkip) {
+      KXPlayer live;
+      live.setVideoWindow(window, 0, 0, kWidth, kHeight);
+      ASSERT_EQ(0, live.openStream());
+      EXPECT_EQ(row.stream, row.call(live)) << "stream mode, stopped";
+    }
+    KXPlayer closed;
+    ASSERT_EQ(0, closed.openFile(file.c_str()));
+    ASSERT_EQ(0, closed.closeFile());
+    EXPECT_EQ(PLAYMODE_FILE, closed.getMode()) << "closing keeps the mode";
+    EXPECT_EQ(row.fileWithoutEngine, row.call(closed)) << "file mode, no engine";
+  }
+  long version = 0;
+  KXPlayer player;
+  player.getVersion(version);
+  EXPECT_EQ(0x10000, version);
+}
+
+TEST_F(KXPlayerTest, SettingsMadeBeforeAnOpenReachTheStreamPlayer) {
+  Pictures pictures;
+  KXPlayer player;
+  player.setVideoWindow(window, 0, 0, kWidth, kHeight);
+  player.setDecodeCallBack(7, &Pictures::onDecode, &pictures);
+  player.setUseTimeStamp(false);
+  player.setLivePlayFlag(false);
+  // Room for the whole stream: a refusal would make the live video player skip to the next key frame.
+  player.setInputQueueMaxSize(1000);
+  ASSERT_EQ(0, player.openStream());
+  ASSERT_EQ(0, player.play());
+  int64_t timeStamp = 0;
+  EXPECT_EQ(-16, player.getCurrentAVFrameTimeStamp(timeStamp)) << "no frame shown yet";
+  pushChunks(player, stream->bytes);
+  ASSERT_EQ(0, offerUntilTaken([&] { return player.intputTSData("\x47", 1u); }));
+  ASSERT_TRUE(pictures.waitFor(reference->size()));
+  EXPECT_EQ(*reference, pictures.snapshot());
+  EXPECT_EQ(0, player.getCurrentAVFrameTimeStamp(timeStamp));
+  int frameRate = 0;
+  EXPECT_EQ(0, player.getVideoFrameRate(frameRate));
+  EXPECT_EQ(25, frameRate);
+  int w = 0, h = 0;
+  EXPECT_EQ(0, player.getPictureSize(w, h));
+  EXPECT_GE(w, kWidth);
+  EXPECT_GE(h, kHeight);
+}
+
+TEST_F(KXPlayerTest, SettingsMadeBeforeAnOpenReachTheFilePlayer) {
+  const std::string path = dir + "/ours.ts";
+  ASSERT_TRUE(livetest::writeFile(path, stream->bytes));
+  Pictures pictures;
+  std::atomic<int> ended{0};
+  KXPlayer player;
+  player.setVideoWindow(window, 0, 0, kWidth, kHeight);
+  player.setDecodeCallBack(3, &Pictures::onDecode, &pictures);
+  player.setFileEndCallback(9, [](long id, void* user) { if (id == 9) ++*static_cast<std::atomic<int>*>(user); }, &ended);
+  ASSERT_EQ(0, player.openFile(path.c_str()));
+  ASSERT_EQ(0, player.play());
+  ASSERT_EQ(0, player.setSpeed(16.0f)) << "16 is the top speed";
+  ASSERT_TRUE(pictures.waitFor(reference->size()));
+  EXPECT_EQ(*reference, pictures.snapshot());
+  for (int waited = 0; ended.load() == 0 && waited < 20000; waited += 5)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_EQ(1, ended.load());
+}
+
+TEST_F(KXPlayerTest, MendedAnswersGiveTheirErrorOrTakeEffect) {
+  const std::string file = kxtest::fixturePath("framestream_h264_baseline_176x144_gop12_g711a.kxav");
+  {
+    // openStream while the live player is open switches back to stream mode: input works again.
+    KXPlayer player;
+    ASSERT_EQ(0, player.openStream());
+    ASSERT_EQ(0, player.openFile(file.c_str()));
+    EXPECT_EQ(-6, player.intputTSData("\x47", 1u));
+    ASSERT_EQ(0, player.openStream());
+    EXPECT_EQ(PLAYMODE_STREAM, player.getMode());
+    EXPECT_EQ(0, player.intputTSData("\x47", 1u));
+  }
+  {
+    // A level set while sound is off is kept and set when sound comes on.
+    KXPlayer player;
+    ASSERT_EQ(0, player.openStream());
+    ASSERT_EQ(0, player.play());
+    EXPECT_EQ(0, player.setVolume(35));
+    long volume = 0;
+    EXPECT_EQ(0, player.getVolume(volume));
+    EXPECT_EQ(35, volume);
+    sound.failNextDevices(1);
+    EXPECT_EQ(-605, player.playSound());
+    EXPECT_FALSE(player.isOnSound()) << "a failed playSound leaves sound off";
+    EXPECT_EQ(0, player.playSound());
+    EXPECT_TRUE(player.isOnSound());
+    volume = 0;
+    EXPECT_EQ(0, player.getVolume(volume));
+    EXPECT_EQ(35, volume) << "the audio player has the level";
+  }
+  {
+    // A recording ended by stop starts again: startRecord records, it does not answer 0 idly.
+    const std::string path = dir + "/again.ts";
+    KXPlayer player;
+    ASSERT_EQ(0, player.setRecordFile(path.c_str()));
+    ASSERT_EQ(0, player.openStream());
+    ASSERT_EQ(0, player.play());
+    ASSERT_EQ(0, player.startRecord());
+    ASSERT_EQ(0, player.stop());
+    ASSERT_EQ(0, player.play());
+    ASSERT_EQ(0, player.startRecord());
+    pushChunks(player, stream->bytes, 10);
+    ASSERT_EQ(0, player.stopRecord());
+    EXPECT_FALSE(kxtest::readFile(path).empty());
+  }
+  {
+    KXPlayer player;
+    const std::string longPath = "/tmp/" + std::string(300, 'p');
+    EXPECT_EQ(-8, player.setRecordFile(longPath.c_str()));
+    EXPECT_EQ(-8, player.setRecordFileHead(nullptr, 3));
+    EXPECT_EQ(-8, player.setRecordFileHead("x", -1));
+    const std::string unwritable = dir + "/missing-folder/x.ts";
+    ASSERT_EQ(0, player.setRecordFile(unwritable.c_str()));
+    ASSERT_EQ(0, player.openStream());
+    EXPECT_EQ(-12, player.startRecord()) << "the file cannot be opened";
+  }
+}
+
+TEST_F(KXPlayerTest, RecordedChunksPlayBackAsTheSamePictures) {
+  const std::string path = dir + "/chunks.ts";
+  KXPlayer live;
+  live.setInputQueueMaxSize(3);
+  live.setUseTimeStamp(false);
+  live.setLivePlayFlag(false);
+  ASSERT_EQ(0, live.setRecordFile(path.c_str()));
+  ASSERT_EQ(0, live.openStream());
+  ASSERT_EQ(0, live.play());
+  ASSERT_EQ(0, live.startRecord());
+  std::mt19937 random(31);
+  const std::vector<int> chunks = livetest::chunking(stream->bytes.size(), 0, 5);
+  const size_t stopAt = chunks.size() / 2 + random() % (chunks.size() / 2);
+  std::string accepted;
+  size_t at = 0;
+  for (size_t n = 0; n < stopAt; ++n) {
+    ASSERT_EQ(0, offerUntilTaken([&] { return live.intputTSData(stream->bytes.data() + at, static_cast<unsigned>(chunks[n])); }));
+    accepted.append(stream->bytes, at, static_cast<size_t>(chunks[n]));
+    at += static_cast<size_t>(chunks[n]);
+  }
+  ASSERT_EQ(0, live.stopRecord());
+  ASSERT_TRUE(accepted == kxtest::readFile(path)) << "the file is every accepted chunk";
+  // Every frame wholly recorded plays back as ffmpeg decodes it.
+  Pictures pictures;
+  KXPlayer file;
+  file.setVideoWindow(window, 0, 0, kWidth, kHeight);
+  file.setDecodeCallBack(1, &Pictures::onDecode, &pictures);
+  ASSERT_EQ(0, file.openFile(path.c_str()));
+  ASSERT_EQ(0, file.play());
+  ASSERT_EQ(0, file.setSpeed(16.0f));
+  size_t whole = 0;
+  for (size_t end = 0, i = 0; i < stream->framePackets.size(); ++i) {
+    end += stream->framePackets[i].size();
+    if (end <= accepted.size() && i % 2 == 0) ++whole;
+  }
+  ASSERT_GT(whole, 2u);
+  pictures.waitFor(whole - 1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const std::vector<std::string> got = pictures.snapshot();
+  ASSERT_GE(got.size(), whole - 1);
+  for (size_t i = 0; i + 1 < whole; ++i) EXPECT_EQ((*reference)[i], got[i]) << "picture " << i;
+}
+
+TEST_F(KXPlayerTest, RecordedElementaryFramesPlayBackAsTheSamePictures) {
+  const std::string path = dir + "/frames.ts";
+  KXPlayer live;
+  live.setInputQueueMaxSize(2);
+  live.setUseTimeStamp(false);
+  live.setLivePlayFlag(false);
+  ASSERT_EQ(0, live.setRecordFile(path.c_str()));
+  ASSERT_EQ(0, live.openStream());
+  ASSERT_EQ(0, live.play());
+  ASSERT_EQ(0, live.startRecord());
+  std::mt19937 random(41);
+  const size_t stopAfter = stream->videoBytes.size() / 2 + random() % (stream->videoBytes.size() / 2);
+  for (size_t i = 0; i < stopAfter; ++i) {
+    AVFrameData frame;
+    frame.setStreamFormat(1);
+    frame.setESStreamType(1);
+    frame.setEncoderType(1);
+    frame.setFrameType(stream->videoKey[i] ? 1 : 2);
+    frame.setSequenceId(static_cast<uint32_t>(i + 1));
+    frame.setTimeStamp(stream->videoMicroseconds[i]);
+    frame.setImageWidth(kWidth);
+    frame.setImageHeight(kHeight);
+    frame.setFrameRate(25);
+    frame.setDataEx(stream->videoBytes[i].data(), static_cast<unsigned>(stream->videoBytes[i].size()));
+    ASSERT_EQ(0, offerUntilTaken([&] { return live.inputAVFrame(frame); }));
+  }
+  ASSERT_EQ(0, live.stopRecord());
+  Pictures pictures;
+  KXPlayer file;
+  file.setVideoWindow(window, 0, 0, kWidth, kHeight);
+  file.setDecodeCallBack(1, &Pictures::onDecode, &pictures);
+  ASSERT_EQ(0, file.openFile(path.c_str()));
+  ASSERT_EQ(0, file.play());
+  ASSERT_EQ(0, file.setSpeed(16.0f));
+  ASSERT_TRUE(pictures.waitFor(stopAfter));
+  const std::vector<std::string> got = pictures.snapshot();
+  EXPECT_EQ(std::vector<std::string>(reference->begin(), reference->begin() + static_cast<std::ptrdiff_t>(stopAfter)), got);
+}
+
+TEST_F(KXPlayerTest, PathsAreCodePage936WhenCharSetIsZero) {
+  // "录像.ts" on disk (UTF-8), given as its code page 936 bytes.
+  const std::string utf8Name = dir + "/\xE5\xBD\x95\xE5\x83\x8F.ts";
+  const std::string gbkName = dir + "/\xC2\xBC\xCF\xF1.ts";
+  ASSERT_TRUE(livetest::writeFile(utf8Name, stream->bytes));
+  const int before = CharSet::getCharSet();
+  CharSet::setCharSet(0);
+  {
+    KXPlayer player;
+    EXPECT_EQ(0, player.openFile(gbkName.c_str()));
+  }
+  CharSet::setCharSet(1);
+  {
+    KXPlayer player;
+    EXPECT_NE(0, player.openFile(gbkName.c_str())) << "taken as UTF-8 the name is another file";
+    EXPECT_EQ(0, player.openFile(utf8Name.c_str()));
+  }
+  CharSet::setCharSet(before);
+}
+
+}  // namespace
