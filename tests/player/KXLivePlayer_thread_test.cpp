@@ -17,69 +17,20 @@
 #include "platform/MemoryDisplay.h"
 #include "platform/NullSoundSystem.h"
 #include "platform/OffscreenWindows.h"
+#include "player/LivePictures.h"
+#include "player/LivePlayerFixture.h"
 #include "player/LiveTestStreams.h"
 #include "support/TestPaths.h"
 #include "tests/player/H264Fixture.h"
 
 namespace {
 
-const char* const kFixture = "h264_baseline_crop_322x242_gop10.h264";
-constexpr int kWidth = 322;
-constexpr int kHeight = 242;
 
-// The pictures the decode callback saw, in order.
-struct Pictures {
-  std::mutex lock;
-  std::vector<std::string> md5s;
-  std::vector<int> timeStamps;
-  static long onDecode(long, const char* picture, long size, FRAME_INFO* info, void* user) {
-    auto* self = static_cast<Pictures*>(user);
-    std::lock_guard<std::mutex> hold(self->lock);
-    self->md5s.push_back(tstest::md5Of(picture, static_cast<size_t>(size)));
-    self->timeStamps.push_back(info->timeStamp);
-    return 0;
-  }
-  size_t count() {
-    std::lock_guard<std::mutex> hold(lock);
-    return md5s.size();
-  }
-  // Waits until n pictures came (or a generous time passed).
-  bool waitFor(size_t n) {
-    for (int waited = 0; waited < 60000; waited += 5) {
-      if (count() >= n) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return false;
-  }
-};
+using livetest::offerUntilTaken;
+using livetest::Pictures;
 
-// Offers the same input again after a short pause for as long as it answers -13.
-template <typename Offer>
-int offerUntilTaken(Offer offer, int& refusals) {
-  int result;
-  while ((result = offer()) == -13) {
-    ++refusals;
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
-  }
-  return result;
-}
-
-class KXLivePlayerTest : public ::testing::Test {
+class KXLivePlayerTest : public livetest::LivePlayerFixture {
  protected:
-  static void SetUpTestSuite() {
-    stream = new livetest::OurStream(livetest::ourStream(kFixture, kWidth, kHeight));
-    reference = new std::vector<std::string>(kxh264::referenceMd5s(kxtest::fixturePath(kFixture), "yuv420p"));
-  }
-  static void TearDownTestSuite() {
-    delete stream;
-    delete reference;
-  }
-  void SetUp() override {
-    platform::MemoryDisplay::instance().reset();
-    sound.installForProcess();
-    window = createOffscreenWindow(kWidth, kHeight);
-  }
-  void TearDown() override { destroyOffscreenWindow(window); }
 
   // A playing live player with a queue of queueSize frames that decodes as fast as it can and keeps
   // every frame (no live-delay dropping), reporting to pictures.
@@ -105,13 +56,7 @@ class KXLivePlayerTest : public ::testing::Test {
       EXPECT_EQ(stream->videoMicroseconds[i] / 90, pictures.timeStamps[i]) << "picture " << i;
   }
 
-  static livetest::OurStream* stream;
-  static std::vector<std::string>* reference;
-  platform::NullSoundSystem sound;
-  HWND window = 0;
 };
-livetest::OurStream* KXLivePlayerTest::stream = nullptr;
-std::vector<std::string>* KXLivePlayerTest::reference = nullptr;
 
 TEST_F(KXLivePlayerTest, ChunksOfAnySizeWithDamageGiveFfmpegsPicturesInOrder) {
   const std::string bytes = livetest::damaged(stream->bytes);
@@ -123,11 +68,11 @@ TEST_F(KXLivePlayerTest, ChunksOfAnySizeWithDamageGiveFfmpegsPicturesInOrder) {
     int refusals = 0;
     size_t at = 0;
     for (int n : livetest::chunking(bytes.size(), c.size, c.seed)) {
-      ASSERT_EQ(0, offerUntilTaken([&] { return player.pushTSData(bytes.data() + at, n); }, refusals));
+      ASSERT_EQ(0, offerUntilTaken([&] { return player.pushTSData(bytes.data() + at, n); }, &refusals));
       at += static_cast<size_t>(n);
     }
     // The last packet waits for the sync byte of the next chunk.
-    ASSERT_EQ(0, offerUntilTaken([&] { return player.pushTSData("\x47", 1); }, refusals));
+    ASSERT_EQ(0, offerUntilTaken([&] { return player.pushTSData("\x47", 1); }, &refusals));
     expectEveryPicture(pictures);
     EXPECT_GT(refusals, 0) << "the queue of 3 filled";
     player.close();
@@ -168,22 +113,15 @@ TEST_F(KXLivePlayerTest, TransportAndElementaryFramesOfferedAgainAreDecodedOnce)
     int refusals = 0;
     if (elementary) {
       for (size_t i = 0; i < stream->videoBytes.size(); ++i) {
-        AVFrameData frame;
-        frame.setStreamFormat(1);
-        frame.setESStreamType(1);
-        frame.setEncoderType(1);
-        frame.setFrameType(stream->videoKey[i] ? 1 : 2);
-        frame.setSequenceId(static_cast<uint32_t>(i + 1));
-        frame.setTimeStamp(stream->videoMicroseconds[i]);
-        frame.setDataEx(stream->videoBytes[i].data(), static_cast<unsigned>(stream->videoBytes[i].size()));
-        ASSERT_EQ(0, offerUntilTaken([&] { return player.inputAVFrame(frame); }, refusals));
+        const AVFrameData frame = livetest::elementaryFrame(*stream, i);
+        ASSERT_EQ(0, offerUntilTaken([&] { return player.inputAVFrame(frame); }, &refusals));
       }
     } else {
       for (const std::string& packets : stream->framePackets) {
         AVFrameData frame;
         frame.setStreamFormat(2);
         frame.setDataEx(packets.data(), static_cast<unsigned>(packets.size()));
-        ASSERT_EQ(0, offerUntilTaken([&] { return player.inputTSAVFrame(frame); }, refusals));
+        ASSERT_EQ(0, offerUntilTaken([&] { return player.inputTSAVFrame(frame); }, &refusals));
       }
     }
     expectEveryPicture(pictures);

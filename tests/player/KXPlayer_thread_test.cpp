@@ -18,67 +18,25 @@
 #include "platform/MemoryDisplay.h"
 #include "platform/NullSoundSystem.h"
 #include "platform/OffscreenWindows.h"
+#include "player/LivePictures.h"
+#include "player/LivePlayerFixture.h"
 #include "player/LiveTestStreams.h"
 #include "support/TestPaths.h"
 #include "tests/player/H264Fixture.h"
 
 namespace {
 
-const char* const kFixture = "h264_baseline_crop_322x242_gop10.h264";
-constexpr int kWidth = 322;
-constexpr int kHeight = 242;
 constexpr int kSkip = INT_MIN;
 
-struct Pictures {
-  std::mutex lock;
-  std::vector<std::string> md5s;
-  static long onDecode(long, const char* picture, long size, FRAME_INFO*, void* user) {
-    auto* self = static_cast<Pictures*>(user);
-    std::lock_guard<std::mutex> hold(self->lock);
-    self->md5s.push_back(tstest::md5Of(picture, static_cast<size_t>(size)));
-    return 0;
-  }
-  size_t count() {
-    std::lock_guard<std::mutex> hold(lock);
-    return md5s.size();
-  }
-  bool waitFor(size_t n) {
-    for (int waited = 0; waited < 60000; waited += 5) {
-      if (count() >= n) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return false;
-  }
-  std::vector<std::string> snapshot() {
-    std::lock_guard<std::mutex> hold(lock);
-    return md5s;
-  }
-};
+using livetest::offerUntilTaken;
+using livetest::Pictures;
 
-template <typename Offer>
-int offerUntilTaken(Offer offer) {
-  int result;
-  while ((result = offer()) == -13) std::this_thread::sleep_for(std::chrono::microseconds(200));
-  return result;
-}
-
-class KXPlayerTest : public ::testing::Test {
+class KXPlayerTest : public livetest::LivePlayerFixture {
  protected:
-  static void SetUpTestSuite() {
-    stream = new livetest::OurStream(livetest::ourStream(kFixture, kWidth, kHeight));
-    reference = new std::vector<std::string>(kxh264::referenceMd5s(kxtest::fixturePath(kFixture), "yuv420p"));
-  }
-  static void TearDownTestSuite() {
-    delete stream;
-    delete reference;
-  }
   void SetUp() override {
-    platform::MemoryDisplay::instance().reset();
-    sound.installForProcess();
-    window = createOffscreenWindow(kWidth, kHeight);
+    LivePlayerFixture::SetUp();
     dir = kxtest::scratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
   }
-  void TearDown() override { destroyOffscreenWindow(window); }
 
   // Pushes the stream's chunks into a facade in stream mode (-13 offered again).
   static void pushChunks(KXPlayer& player, const std::string& bytes, size_t chunkCount = SIZE_MAX) {
@@ -91,14 +49,27 @@ class KXPlayerTest : public ::testing::Test {
     }
   }
 
-  static livetest::OurStream* stream;
-  static std::vector<std::string>* reference;
-  platform::NullSoundSystem sound;
-  HWND window = 0;
+  // A stream-mode player recording to path, with the given input queue, decoding without pacing.
+  static void startRecording(KXPlayer& live, const std::string& path, unsigned queueSize) {
+    live.setInputQueueMaxSize(queueSize);
+    live.setUseTimeStamp(false);
+    live.setLivePlayFlag(false);
+    ASSERT_EQ(0, live.setRecordFile(path.c_str()));
+    ASSERT_EQ(0, live.openStream());
+    ASSERT_EQ(0, live.play());
+    ASSERT_EQ(0, live.startRecord());
+  }
+  // Plays a recording file as fast as the player goes, reporting to pictures.
+  void playFile(KXPlayer& file, const std::string& path, Pictures& pictures) {
+    file.setVideoWindow(window, 0, 0, kWidth, kHeight);
+    file.setDecodeCallBack(1, &Pictures::onDecode, &pictures);
+    ASSERT_EQ(0, file.openFile(path.c_str()));
+    ASSERT_EQ(0, file.play());
+    ASSERT_EQ(0, file.setSpeed(16.0f));
+  }
+
   std::string dir;
 };
-livetest::OurStream* KXPlayerTest::stream = nullptr;
-std::vector<std::string>* KXPlayerTest::reference = nullptr;
 
 // One operation and its answer in mode 0, in stream mode (open, stopped) and in file mode after the
 // file was closed (no engine). Range checks come before the mode where the tables say so.
@@ -294,13 +265,7 @@ TEST_F(KXPlayerTest, MendedAnswersGiveTheirErrorOrTakeEffect) {
 TEST_F(KXPlayerTest, RecordedChunksPlayBackAsTheSamePictures) {
   const std::string path = dir + "/chunks.ts";
   KXPlayer live;
-  live.setInputQueueMaxSize(3);
-  live.setUseTimeStamp(false);
-  live.setLivePlayFlag(false);
-  ASSERT_EQ(0, live.setRecordFile(path.c_str()));
-  ASSERT_EQ(0, live.openStream());
-  ASSERT_EQ(0, live.play());
-  ASSERT_EQ(0, live.startRecord());
+  startRecording(live, path, 3);
   std::mt19937 random(31);
   const std::vector<int> chunks = livetest::chunking(stream->bytes.size(), 0, 5);
   const size_t stopAt = chunks.size() / 2 + random() % (chunks.size() / 2);
@@ -316,11 +281,7 @@ TEST_F(KXPlayerTest, RecordedChunksPlayBackAsTheSamePictures) {
   // Every frame wholly recorded plays back as ffmpeg decodes it.
   Pictures pictures;
   KXPlayer file;
-  file.setVideoWindow(window, 0, 0, kWidth, kHeight);
-  file.setDecodeCallBack(1, &Pictures::onDecode, &pictures);
-  ASSERT_EQ(0, file.openFile(path.c_str()));
-  ASSERT_EQ(0, file.play());
-  ASSERT_EQ(0, file.setSpeed(16.0f));
+  playFile(file, path, pictures);
   size_t whole = 0;
   for (size_t end = 0, i = 0; i < stream->framePackets.size(); ++i) {
     end += stream->framePackets[i].size();
@@ -337,37 +298,17 @@ TEST_F(KXPlayerTest, RecordedChunksPlayBackAsTheSamePictures) {
 TEST_F(KXPlayerTest, RecordedElementaryFramesPlayBackAsTheSamePictures) {
   const std::string path = dir + "/frames.ts";
   KXPlayer live;
-  live.setInputQueueMaxSize(2);
-  live.setUseTimeStamp(false);
-  live.setLivePlayFlag(false);
-  ASSERT_EQ(0, live.setRecordFile(path.c_str()));
-  ASSERT_EQ(0, live.openStream());
-  ASSERT_EQ(0, live.play());
-  ASSERT_EQ(0, live.startRecord());
+  startRecording(live, path, 2);
   std::mt19937 random(41);
   const size_t stopAfter = stream->videoBytes.size() / 2 + random() % (stream->videoBytes.size() / 2);
   for (size_t i = 0; i < stopAfter; ++i) {
-    AVFrameData frame;
-    frame.setStreamFormat(1);
-    frame.setESStreamType(1);
-    frame.setEncoderType(1);
-    frame.setFrameType(stream->videoKey[i] ? 1 : 2);
-    frame.setSequenceId(static_cast<uint32_t>(i + 1));
-    frame.setTimeStamp(stream->videoMicroseconds[i]);
-    frame.setImageWidth(kWidth);
-    frame.setImageHeight(kHeight);
-    frame.setFrameRate(25);
-    frame.setDataEx(stream->videoBytes[i].data(), static_cast<unsigned>(stream->videoBytes[i].size()));
+    const AVFrameData frame = livetest::elementaryFrame(*stream, i);
     ASSERT_EQ(0, offerUntilTaken([&] { return live.inputAVFrame(frame); }));
   }
   ASSERT_EQ(0, live.stopRecord());
   Pictures pictures;
   KXPlayer file;
-  file.setVideoWindow(window, 0, 0, kWidth, kHeight);
-  file.setDecodeCallBack(1, &Pictures::onDecode, &pictures);
-  ASSERT_EQ(0, file.openFile(path.c_str()));
-  ASSERT_EQ(0, file.play());
-  ASSERT_EQ(0, file.setSpeed(16.0f));
+  playFile(file, path, pictures);
   ASSERT_TRUE(pictures.waitFor(stopAfter));
   const std::vector<std::string> got = pictures.snapshot();
   EXPECT_EQ(std::vector<std::string>(reference->begin(), reference->begin() + static_cast<std::ptrdiff_t>(stopAfter)), got);

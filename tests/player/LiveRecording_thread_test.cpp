@@ -109,17 +109,7 @@ TEST_F(LiveRecording, ElementaryFramesRecordAsAStreamFfprobeReadsWithThePushedTi
   const size_t stopAfter = stream->videoBytes.size() / 2 + random() % (stream->videoBytes.size() / 2);
   std::vector<Delivered> recorded;
   for (size_t i = 0; i < stopAfter; ++i) {
-    AVFrameData frame;
-    frame.setStreamFormat(1);
-    frame.setESStreamType(1);
-    frame.setEncoderType(EncoderType::H264);
-    frame.setFrameType(stream->videoKey[i] ? 1 : 2);
-    frame.setSequenceId(static_cast<uint32_t>(i));
-    frame.setTimeStamp(stream->videoMicroseconds[i]);
-    frame.setImageWidth(322);
-    frame.setImageHeight(242);
-    frame.setFrameRate(25);
-    frame.setDataEx(stream->videoBytes[i].data(), static_cast<unsigned>(stream->videoBytes[i].size()));
+    const AVFrameData frame = livetest::elementaryFrame(*stream, i);
     int result;
     while ((result = input.inputAVFrame(frame)) == -13) router.drain(1);
     ASSERT_EQ(0, result);

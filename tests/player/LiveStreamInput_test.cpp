@@ -239,19 +239,7 @@ TEST_F(LiveStreamInputTest, TransportFramesRefusedAreOfferedAgainAndDeliveredOnc
 struct ElementaryFrames {
   std::deque<AVFrameData> frames;
   explicit ElementaryFrames(const livetest::OurStream& s) {
-    for (size_t i = 0; i < s.videoBytes.size(); ++i) {
-      AVFrameData& video = frames.emplace_back();
-      video.setStreamFormat(1);
-      video.setESStreamType(1);
-      video.setEncoderType(EncoderType::H264);
-      video.setFrameType(s.videoKey[i] ? 1 : 2);
-      video.setSequenceId(static_cast<uint32_t>(100 + i));
-      video.setTimeStamp(s.videoMicroseconds[i]);
-      video.setImageWidth(s.width);
-      video.setImageHeight(s.height);
-      video.setFrameRate(25);
-      video.setDataEx(s.videoBytes[i].data(), static_cast<unsigned>(s.videoBytes[i].size()));
-    }
+    for (size_t i = 0; i < s.videoBytes.size(); ++i) frames.push_back(livetest::elementaryFrame(s, i));
   }
 };
 

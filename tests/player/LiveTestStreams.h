@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "media/AVFrameData.h"
 #include "media/mpegts/H264AccessUnits.h"
 #include "media/mpegts/TSTestFrames.h"
 #include "support/TestPaths.h"
@@ -101,6 +102,23 @@ inline OurStream ourStream(const std::string& h264Fixture, int width, int height
   }
   s.bytes.assign(ts.stream.begin(), ts.stream.end());
   return s;
+}
+
+// Video frame i of the stream as a caller hands it to inputAVFrame: elementary, microsecond time,
+// sequence id i + 1, the bytes borrowed from the stream.
+inline AVFrameData elementaryFrame(const OurStream& s, size_t i) {
+  AVFrameData frame;
+  frame.setStreamFormat(1);
+  frame.setESStreamType(1);
+  frame.setEncoderType(EncoderType::H264);
+  frame.setFrameType(s.videoKey[i] ? 1 : 2);
+  frame.setSequenceId(static_cast<uint32_t>(i + 1));
+  frame.setTimeStamp(s.videoMicroseconds[i]);
+  frame.setImageWidth(s.width);
+  frame.setImageHeight(s.height);
+  frame.setFrameRate(25);
+  frame.setDataEx(s.videoBytes[i].data(), static_cast<unsigned>(s.videoBytes[i].size()));
+  return frame;
 }
 
 inline bool writeFile(const std::string& path, const std::string& bytes) {
