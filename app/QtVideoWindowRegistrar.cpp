@@ -1,6 +1,7 @@
 #include "app/QtVideoWindowRegistrar.h"
 
 #include <QEvent>
+#include <QPainter>
 #include <QWidget>
 #include <algorithm>
 
@@ -34,6 +35,13 @@ void QtVideoWindowRegistrar::unregisterVideoWindow(std::uint32_t windowId) {
   platform::QtWindowSystem::instance().unregisterWidget(windowId);
   if (found->second != nullptr) found->second->parentWidget()->removeEventFilter(this);
   m_surfaces.erase(found);
+}
+
+bool QtVideoWindowRegistrar::paintVideo(std::uint32_t windowId, QPainter& painter, const QRect& videoRect) {
+  platform::QtVideoWidget* widget = surface(windowId);
+  if (widget == nullptr || !widget->isVisible()) return false;
+  painter.drawImage(videoRect, widget->backImage());
+  return true;
 }
 
 void QtVideoWindowRegistrar::setPicturesShown(std::uint32_t windowId, bool shown) {

@@ -22,6 +22,8 @@ class QtVideoWindowRegistrar : public QObject, public IVideoWindowRegistrar {
 
   std::uint32_t registerVideoWindow(QWidget* window) override;
   void unregisterVideoWindow(std::uint32_t windowId) override;
+  // While pictures are shown, the surface's last picture (the surface itself repaints on top of it).
+  bool paintVideo(std::uint32_t windowId, QPainter& painter, const QRect& videoRect) override;
 
   void setPicturesShown(std::uint32_t windowId, bool shown);
   platform::QtVideoWidget* surface(std::uint32_t windowId) const;

@@ -207,3 +207,27 @@ TEST(MainDialogCommandLine, TheFirstArgumentThatIsNotAnOptionIsTheFile) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MainDialogTest, TheNormalWindowIsDraggedByItsClientAreaAndAMaximizedOneIsNot) {
+  start({}, {}, app::PLAY_MODE_SINGLE);
+  EXPECT_EQ(control().playState(), app::PLAY_STATE_READY) << "no file on the command line opens nothing";
+  struct Case {
+    int windowState;
+    QPoint expectedMove;
+  };
+  const Case cases[] = {{CKXMediaPlayerDlg::WINDOW_NORMAL, QPoint(30, 20)},
+                        {CKXMediaPlayerDlg::WINDOW_MAXIMIZED, QPoint(0, 0)}};
+  for (const Case& test : cases) {
+    m_dialog->setWindowStateValue(test.windowState);
+    const QPoint before = m_dialog->pos();
+    const QPoint press(5, 5);  // on the window's own background
+    apptest::sendMouse(m_dialog.get(), QEvent::MouseButtonPress, press, Qt::LeftButton, Qt::LeftButton);
+    apptest::sendMouse(m_dialog.get(), QEvent::MouseMove, press + QPoint(30, 20), Qt::NoButton, Qt::LeftButton);
+    apptest::sendMouse(m_dialog.get(), QEvent::MouseButtonRelease, press + QPoint(30, 20), Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(m_dialog->pos() - before, test.expectedMove) << "window state " << test.windowState;
+  }
+}
+
+}  // namespace
