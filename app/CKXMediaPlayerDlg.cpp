@@ -17,6 +17,7 @@
 #include "app/CSplitterControl.h"
 #include "app/IMainDialogParts.h"
 #include "app/LanguageText.h"
+#include "app/MainWindowLayout.h"
 #include "app/PlayList.h"
 #include "app/QtVideoWindowRegistrar.h"
 #include "app/UiServices.h"
@@ -176,6 +177,12 @@ void CKXMediaPlayerDlg::resizeVideoArea() {
 
 void CKXMediaPlayerDlg::onSplitterMoved(int delta) {
   if (m_pPlayerWnd == nullptr) return;
+  if (m_parts != nullptr) {
+    // The list keeps the width the user dragged it to, through every later resize.
+    m_nListWidth = MainWindowLayout::clampListWidth(width(), m_nListWidth - delta);
+    m_parts->layoutPanes(*this);
+    return;
+  }
   QRect video = m_pPlayerWnd->geometry();
   video.setRight(video.right() + delta);
   m_pPlayerWnd->setGeometry(video);
