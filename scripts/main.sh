@@ -10,4 +10,4 @@ echo "sample recordings in $root/build/fixtures:"
 ls -l "$root/build/fixtures"
 # The desktop player on the bundled sample recording (under Xvfb, with a screenshot, when there is no
 # display).
-"$root/scripts/run-player.sh" "$root/build/plain" "$root/build/fixtures/ts_ffmpeg_muxrate_audio_h264_main_crop_640x360_gop30.ts"
+"$root/scripts/run-player.sh" "$root/build/plain" "$root/build/fixtures/framestream_h264_high_bframes_640x360_gop30_g711a.kxav"

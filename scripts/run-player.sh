@@ -8,6 +8,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(cd "$1" && pwd)"; recording="$(cd "$(dirname "$2")" && pwd)/$(basename "$2")"
 program="$build/app/KXMediaPlayer"
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  cd "$(dirname "$program")"  # the skin's background bitmaps are found from the program's folder
   exec "$program" "$recording"
 fi
 
@@ -33,10 +34,11 @@ for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 openbox >/dev/null 2>&1 &
 pids+=($!)
 sleep 1
-QT_QPA_PLATFORM=xcb "$work/prefix/bin/KXMediaPlayer" "$recording" &
+cd "$work/prefix/bin"
+QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}" ./KXMediaPlayer "$recording" &
 player=$!
 pids+=($player)
-for _ in $(seq 150); do xdotool search --pid "$player" --name '^KXMediaPlayer$' >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 150); do xdotool search --onlyvisible --name '^KXMediaPlayer$' >/dev/null 2>&1 && break; sleep 0.1; done
 sleep 3
 mkdir -p "$(dirname "$screenshot")"
 import -window root "$screenshot"

@@ -18,15 +18,29 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+fail() {
+  echo "FAIL: $*"
+  [ -f "$work/program.log" ] && grep -v "^ALSA" "$work/program.log" | tail -n 20
+  xwininfo -root -children 2>/dev/null | grep -i kxmedia | head -n 5
+  exit 1
+}
 step() { echo "== $*"; }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
-# Two moving recordings long enough for every step (the bundled samples last about a second).
+# Two moving recordings in the private frame-stream format, long enough for every step (the bundled
+# samples last about a second); named .ts so that the open dialog's filter shows them.
 recording="$work/first.ts"; second="$work/second.ts"
+fixtures="$(cd "$(dirname "$0")/../../scripts/fixtures" && pwd)"
 for pair in "testsrc2:$recording" "testsrc:$second"; do
   ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i "${pair%%:*}=size=640x360:rate=25" -t 60 \
-    -c:v libx264 -preset veryfast -profile:v main -pix_fmt yuv420p -g 25 -bf 0 -f mpegts "${pair#*:}"
+    -c:v libx264 -preset veryfast -profile:v main -pix_fmt yuv420p -g 25 -bf 0 -f h264 "$work/source.h264"
+  python3 - "$fixtures" "$work/source.h264" "${pair#*:}" <<'PY'
+import sys
+sys.path.insert(0, sys.argv[1])
+import framestream
+data, _ = framestream.build(open(sys.argv[2], "rb").read(), fps=25)
+open(sys.argv[3], "wb").write(data)
+PY
 done
 program="$prefix/bin/KXMediaPlayer"
 config="$prefix/bin/mplayerstyle/config"
@@ -45,11 +59,15 @@ openbox >"$work/openbox.log" 2>&1 &
 pids+=($!)
 sleep 1
 export QT_QPA_PLATFORM=xcb
+# No sound card in CI: the sound output goes to SDL's dummy device unless one is chosen.
+export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
 
 shot() { import -window root "$shots/$1.png"; }
 # Waits until a command succeeds (limit in tenths of a second).
 wait_for() { local limit="$1"; shift; for _ in $(seq "$limit"); do "$@" && return 0; sleep 0.1; done; return 1; }
-window_of() { xdotool search --pid "$1" --name '^KXMediaPlayer$' 2>/dev/null | head -n 1; }
+# The program's visible main window (its process is the only client with that title).
+window_of() { kill -0 "$1" 2>/dev/null && xdotool search --onlyvisible --name '^KXMediaPlayer$' 2>/dev/null | head -n 1; }
+has_window() { [ -n "$(window_of "$1")" ]; }
 geometry() {  # sets X Y W H of the window
   eval "$(xdotool getwindowgeometry --shell "$1")"
   X=$X; Y=$Y; W=$WIDTH; H=$HEIGHT
@@ -65,10 +83,11 @@ colours() { convert "$1" -format %k info:; }
 net_state() { xprop -id "$1" _NET_WM_STATE; }
 
 start() {
-  "$program" "$@" >"$work/program.log" 2>&1 &
+  # From the program's folder, where the skin's background bitmaps are found.
+  (cd "$prefix/bin" && exec "$program" "$@") >"$work/program.log" 2>&1 &
   pid=$!
   pids+=($pid)
-  wait_for 150 test -n "$(window_of $pid)" || fail "no main window"
+  wait_for 150 has_window "$pid" || fail "no main window"
   win="$(window_of $pid)"
   xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
 }
@@ -99,9 +118,10 @@ differ "$work/r1.png" "$work/r2.png" || fail "resumed picture does not move"
 
 step "Ctrl+I writes a snapshot"
 xdotool key --window "$win" ctrl+i
-wait_for 50 compgen -G "$work/snaps/*.jpg" >/dev/null || fail "no snapshot written"
+has_snapshot() { compgen -G "$work/snaps/*.jpg" >/dev/null; }
+wait_for 50 has_snapshot || fail "no snapshot written"
 snapshot="$(ls "$work"/snaps/*.jpg | head -n 1)"
-expected_size="$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=s=x:p=0 "$recording")"
+expected_size=640x360
 [ "$(identify -format %wx%h "$snapshot")" = "$expected_size" ] || fail "snapshot size $(identify -format %wx%h "$snapshot") is not $expected_size"
 
 step "double clicks: maximised, full screen; Escape returns"
@@ -121,7 +141,7 @@ shot 06-restored
 
 step "Ctrl+O opens another recording"
 xdotool key --window "$win" ctrl+o
-wait_for 50 test -n "$(xdotool search --pid $pid --onlyvisible --name . 2>/dev/null | grep -v "^$win$" | head -n 1)" || fail "no open dialog"
+wait_for 50 sh -c "xdotool search --onlyvisible --name . 2>/dev/null | grep -qv '^$win\$'" || fail "no open dialog"
 sleep 0.5
 xdotool type --delay 20 "$second"
 xdotool key Return
