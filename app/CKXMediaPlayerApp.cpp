@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "app/CKXMediaPlayerDlg.h"
+#include "app/MainDialogParts.h"
 #include "app/QtVideoWindowRegistrar.h"
 
 namespace app {
@@ -21,7 +22,8 @@ int CKXMediaPlayerApp::InitInstance(IMainDialogParts* parts) {
   int result = 0;
   {
     CKXMediaPlayerDlg dialog(&registrar);
-    dialog.setParts(parts);
+    MainDialogParts skinnedParts(dialog);
+    dialog.setParts(parts != nullptr ? parts : &skinnedParts);
     dialog.setStartupFile(startupFileOf(QCoreApplication::arguments()));
     dialog.OnInitDialog();
     dialog.show();

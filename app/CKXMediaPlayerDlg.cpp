@@ -3,7 +3,9 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QGuiApplication>
 #include <QPainter>
+#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 
@@ -17,6 +19,7 @@
 #include "app/CSplitterControl.h"
 #include "app/IMainDialogParts.h"
 #include "app/LanguageText.h"
+#include "app/MainWindowLayout.h"
 #include "app/PlayList.h"
 #include "app/QtVideoWindowRegistrar.h"
 #include "app/UiServices.h"
@@ -31,6 +34,7 @@ constexpr int kTopStrip = 25;
 constexpr int kBottomStrip = 76;
 constexpr int kSideMargin = 10;
 constexpr int kSplitterWidth = 2;
+constexpr int kVideoDragDelayMs = 150;
 }  // namespace
 
 CKXMediaPlayerDlg::CKXMediaPlayerDlg(QtVideoWindowRegistrar* registrar, QWidget* parent)
@@ -176,6 +180,12 @@ void CKXMediaPlayerDlg::resizeVideoArea() {
 
 void CKXMediaPlayerDlg::onSplitterMoved(int delta) {
   if (m_pPlayerWnd == nullptr) return;
+  if (m_parts != nullptr) {
+    // The list keeps the width the user dragged it to, through every later resize.
+    m_nListWidth = MainWindowLayout::clampListWidth(width(), m_nListWidth - delta);
+    m_parts->layoutPanes(*this);
+    return;
+  }
   QRect video = m_pPlayerWnd->geometry();
   video.setRight(video.right() + delta);
   m_pPlayerWnd->setGeometry(video);
@@ -312,9 +322,16 @@ LRESULT CKXMediaPlayerDlg::onAppMessage(std::uint32_t message, WPARAM wParam, LP
     case WM_SLIDER_MOVE:
     case WM_USER + 1012:
       return 0;
-    case WM_LBUTTONDOWN:
-      beginDrag(unpackPoint(lParam));
+    case WM_LBUTTONDOWN: {
+      // A press on the video window. A system move takes the pointer away at once and would swallow
+      // the second press of a double click, so the move starts only while the button is still held a
+      // moment later.
+      const QPoint point = unpackPoint(lParam);
+      QTimer::singleShot(kVideoDragDelayMs, this, [this, point] {
+        if (QGuiApplication::mouseButtons() & Qt::LeftButton) beginDrag(point);
+      });
       return 0;
+    }
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NotifyHeader*>(lParam);
       if (header == nullptr) return 0;

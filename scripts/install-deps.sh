@@ -10,6 +10,7 @@ packages=(
   libjpeg62-turbo-dev libopencore-amrnb-dev
   espeak-ng sox python3
   qt6-base-dev libsdl2-dev fonts-wqy-zenhei
+  xvfb xauth openbox xdotool imagemagick x11-utils
 )
 
 missing=()
