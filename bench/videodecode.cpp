@@ -18,6 +18,7 @@ extern "C" {
 #include "player/PlayerDebugLog.h"
 #include "player/VideoFrameDecoder.h"
 #include "player/VideoFrameInput.h"
+#include "bench/PlainH264Decode.h"
 #include "tests/player/H264Fixture.h"
 
 namespace {
@@ -27,37 +28,6 @@ using Clock = std::chrono::steady_clock;
 double seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
 
 // The outside reference: send every access unit, receive every picture, drain at the end.
-int plainDecodeLoop(const std::vector<kxh264::AccessUnit>& units, double* elapsed) {
-  const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_H264);
-  AVCodecContext* context = avcodec_alloc_context3(codec);
-  context->thread_count = 1;
-  avcodec_open2(context, codec, nullptr);
-  AVFrame* frame = av_frame_alloc();
-  AVPacket* packet = av_packet_alloc();
-  std::vector<std::vector<uint8_t>> padded;
-  for (const auto& unit : units) {
-    padded.emplace_back(unit.data.begin(), unit.data.end());
-    padded.back().resize(unit.data.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
-  }
-  int pictures = 0;
-  const Clock::time_point start = Clock::now();
-  for (size_t i = 0; i <= padded.size(); ++i) {
-    if (i < padded.size()) {
-      packet->data = padded[i].data();
-      packet->size = static_cast<int>(units[i].data.size());
-      avcodec_send_packet(context, packet);
-    } else {
-      avcodec_send_packet(context, nullptr);
-    }
-    while (avcodec_receive_frame(context, frame) == 0) ++pictures;
-  }
-  *elapsed = seconds(start);
-  av_packet_free(&packet);
-  av_frame_free(&frame);
-  avcodec_free_context(&context);
-  return pictures;
-}
-
 long countPicture(long, const char* picture, long size, FRAME_INFO*, void* user) {
   // Touch the picture as a caller would (its first and last byte).
   auto* sum = static_cast<long*>(user);
@@ -116,7 +86,7 @@ int main(int argc, char** argv) {
   int plainPictures = 0, playerPictures = 0, neutralPictures = 0;
   for (int round = 0; round < 3; ++round) {
     double t = 0;
-    plainPictures = plainDecodeLoop(units, &t);
+    plainPictures = kxbench::plainDecode(units, units.size(), &t);
     bestPlain = std::min(bestPlain, t);
     playerPictures = playerDecodeLoop(units, true, &t);
     bestPlayer = std::min(bestPlayer, t);
