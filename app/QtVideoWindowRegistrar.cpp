@@ -23,7 +23,8 @@ std::uint32_t QtVideoWindowRegistrar::registerVideoWindow(QWidget* window) {
   surface->setAttribute(Qt::WA_TransparentForMouseEvents);  // presses reach the video window itself
   surface->hide();
   fitSurface(window, surface);
-  const std::uint32_t id = platform::QtWindowSystem::instance().registerWidget(surface);
+  // The surface registers itself with the window layer, together with the back buffer it paints.
+  const std::uint32_t id = surface->windowId();
   m_surfaces[id] = surface;
   window->installEventFilter(this);
   return id;
