@@ -2,6 +2,7 @@
 
 #include "app/AppPaths.h"
 #include "app/PrivateProfile.h"
+#include "app/SaveFailureNotice.h"
 
 namespace app {
 namespace {
@@ -23,8 +24,9 @@ int readInt(const Setting& setting, int defaultValue) {
 }
 
 bool writeText(const Setting& setting, const std::string& value) {
-  if (!ensureConfigDir()) return false;
-  return PrivateProfile::writeString(setting.section, setting.key, value, getConfigFile());
+  if (ensureConfigDir() && PrivateProfile::writeString(setting.section, setting.key, value, getConfigFile())) return true;
+  SaveFailureNotice::report(getConfigFile());
+  return false;
 }
 
 bool writeInt(const Setting& setting, int value) { return writeText(setting, std::to_string(value)); }
@@ -62,7 +64,7 @@ bool readVideoStretch(bool& stretch) {
 bool writeVideoStretch(bool stretch) { return writeInt(kVideoStretch, stretch ? 1 : 0); }
 
 bool readSnapshotPath(std::string& path) {
-  const std::string defaultPath = getModuleDir() + "snapshot/";
+  const std::string defaultPath = getDefaultSnapshotDir();
   path = PrivateProfile::getString(kSnapshot.section, kSnapshot.key, defaultPath, getConfigFile());
   return true;
 }

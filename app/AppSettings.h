@@ -21,8 +21,8 @@ bool readShowList(bool& show);
 bool writeShowList(bool show);
 bool readVideoStretch(bool& stretch);
 bool writeVideoStretch(bool stretch);
-// [SNAPSHOT] SnapShotPath, default the executable's folder + "snapshot/" ("snapshot/" in the current
-// folder when the executable's folder is unknown). UTF-8, never cut.
+// [SNAPSHOT] SnapShotPath, default getDefaultSnapshotDir(): the executable's folder + "snapshot/", or
+// the user's pictures folder when that cannot be written. UTF-8, never cut.
 bool readSnapshotPath(std::string& path);
 bool writeSnapshotPath(const std::string& path);
 

@@ -38,7 +38,7 @@ constexpr ModeEntry kModes[] = {{ID_MODE_SINGLE, PLAY_MODE_SINGLE, "singleplay"}
 CDlgFileList::CDlgFileList(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFont(FontMapper::pointFont(QString::fromUtf8("宋体"), 9));
-  m_skin.load(QString::fromStdString(getImagesDir()), QStringLiteral("list_"));  // relative to the current folder
+  m_skin.load(QString::fromStdString(getModuleDir() + getImagesDir()), QStringLiteral("list_"));
 
   const QString buttons = QString::fromStdString(getModuleDir() + getButtonImagesDir());
   struct ButtonSetup {

@@ -1,10 +1,16 @@
 #include "app/CKXMediaPlayerApp.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QPointer>
+#include <QThread>
+#include <QTimer>
 
+#include "app/AppPaths.h"
 #include "app/CKXMediaPlayerDlg.h"
 #include "app/MainDialogParts.h"
 #include "app/QtVideoWindowRegistrar.h"
+#include "app/TerminationSignals.h"
 
 namespace app {
 
@@ -17,11 +23,39 @@ QString CKXMediaPlayerApp::startupFileOf(const QStringList& arguments) {
   return QString();
 }
 
+void CKXMediaPlayerApp::closeOnSignal(QWidget* window) {
+  // Menus and modal dialogs are dismissed first; the main window closes once their event loops have
+  // returned, so that no code below them runs on a window that has already ended.
+  if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+  if (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr && modal != window) {
+    // A dialog is rejected rather than closed: a message box without an escape button ignores close.
+    if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+      dialog->reject();
+    } else {
+      modal->close();
+    }
+  }
+  if (QThread::currentThread()->loopLevel() > 1) {
+    QPointer<QWidget> guarded(window);
+    QTimer::singleShot(10, [guarded] {
+      if (guarded) closeOnSignal(guarded);
+    });
+    return;
+  }
+  window->close();
+  QCoreApplication::quit();
+}
+
 int CKXMediaPlayerApp::InitInstance(IMainDialogParts* parts) {
   QtVideoWindowRegistrar registrar;
   int result = 0;
+  // A user's own config folder is made, and seeded with the installed defaults, before anything in it
+  // is read.
+  if (getConfigDir() != getInstalledConfigDir()) ensureConfigDir();
   {
     CKXMediaPlayerDlg dialog(&registrar);
+    // From here on a signal ends the program as the close button does (handled once the loop runs).
+    TerminationSignals terminationSignals([&dialog] { closeOnSignal(&dialog); });
     MainDialogParts skinnedParts(dialog);
     dialog.setParts(parts != nullptr ? parts : &skinnedParts);
     dialog.setStartupFile(startupFileOf(QCoreApplication::arguments()));

@@ -2,6 +2,8 @@
 #include <QString>
 #include <QStringList>
 
+class QWidget;
+
 namespace app {
 
 class IMainDialogParts;
@@ -16,6 +18,10 @@ class CKXMediaPlayerApp {
 
   // The whole life of the program; its exit code.
   int InitInstance(IMainDialogParts* parts = nullptr);
+
+  // What SIGTERM, SIGINT and SIGHUP do: dismiss open menus and dialogs, then close `window` and leave
+  // the event loop, exactly as the close button would.
+  static void closeOnSignal(QWidget* window);
 };
 
 }  // namespace app

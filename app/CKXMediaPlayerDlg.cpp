@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QTimer>
@@ -22,6 +23,7 @@
 #include "app/MainWindowLayout.h"
 #include "app/PlayList.h"
 #include "app/QtVideoWindowRegistrar.h"
+#include "app/SaveFailureNotice.h"
 #include "app/UiServices.h"
 #include "media/CharSet.h"
 #include "platform/DebugOutput.h"
@@ -42,6 +44,7 @@ CKXMediaPlayerDlg::CKXMediaPlayerDlg(QtVideoWindowRegistrar* registrar, QWidget*
       m_registrar(registrar),
       m_playback(m_player, *this, [this](long tag, long result) { postEnd(tag, result); }) {
   setAttribute(Qt::WA_OpaquePaintEvent);
+  setMouseTracking(true);  // the sizing frame's cursors
   resize(kInitialWidth, kInitialHeight);
   createControls();
   // The engine and the stream feeding thread post their end-of-item message to this window's id.
@@ -51,16 +54,34 @@ CKXMediaPlayerDlg::CKXMediaPlayerDlg(QtVideoWindowRegistrar* registrar, QWidget*
   m_playback.setNotifyWindow(static_cast<long>(m_windowId));
   // Logging out or quitting the application ends the window as closing it does.
   connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { OnDestroy(); });
+  SaveFailureNotice::setListener([this](const std::string& path) { showSaveFailure(path); });
 }
 
 CKXMediaPlayerDlg::~CKXMediaPlayerDlg() {
   OnDestroy();
+  SaveFailureNotice::setListener(SaveFailureNotice::Listener());
   // No end message may reach a window that is going away.
   platform::QtWindowSystem::instance().unregisterWidget(m_windowId);
 }
 
 void CKXMediaPlayerDlg::postEnd(long tag, long result) {
   platform::windows().postMessage(m_windowId, WM_FILE_END, static_cast<std::uintptr_t>(tag), result);
+}
+
+void CKXMediaPlayerDlg::showSaveFailure(const std::string& path) {
+  if (m_destroyed) return;  // the window is gone: the debug line is all that can be said
+  if (m_saveFailure == nullptr) {
+    m_saveFailure = new QLabel(this);
+    m_saveFailure->setAutoFillBackground(true);
+    QPalette palette = m_saveFailure->palette();
+    palette.setColor(QPalette::Window, QColor(255, 255, 225));
+    palette.setColor(QPalette::WindowText, Qt::black);
+    m_saveFailure->setPalette(palette);
+  }
+  m_saveFailure->setText(QStringLiteral("Cannot save %1").arg(QString::fromStdString(path)));
+  m_saveFailure->setGeometry(kSideMargin, 3, std::max(100, width() - 140 - kSideMargin), kTopStrip - 6);
+  m_saveFailure->show();
+  m_saveFailure->raise();
 }
 
 void CKXMediaPlayerDlg::createControls() {
@@ -244,13 +265,41 @@ void CKXMediaPlayerDlg::beginDrag(QPoint screenPoint) {
   m_dragOffset = screenPoint - frameGeometry().topLeft();
 }
 
+Qt::Edges CKXMediaPlayerDlg::resizeEdgesAt(QPoint point) const {
+  // Only a normal window has a sizing frame; maximized and full screen ones keep their size.
+  if (m_nWindowState != WINDOW_NORMAL) return {};
+  return MainWindowLayout::resizeEdgesAt(size(), point);
+}
+
 void CKXMediaPlayerDlg::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) beginDrag(event->globalPosition().toPoint());
+  if (event->button() == Qt::LeftButton) {
+    // The frame's edges resize through the window system, which keeps the minimum size; the layout
+    // follows through the resize events.
+    const Qt::Edges edges = resizeEdgesAt(event->position().toPoint());
+    if (edges == Qt::Edges() || windowHandle() == nullptr || !windowHandle()->startSystemResize(edges)) {
+      beginDrag(event->globalPosition().toPoint());
+    }
+  }
   event->accept();
 }
 
 void CKXMediaPlayerDlg::mouseMoveEvent(QMouseEvent* event) {
   if (m_dragging && (event->buttons() & Qt::LeftButton)) move(event->globalPosition().toPoint() - m_dragOffset);
+  if (event->buttons() == Qt::NoButton) {
+    const Qt::Edges edges = resizeEdgesAt(event->position().toPoint());
+    const bool horizontal = edges & (Qt::LeftEdge | Qt::RightEdge);
+    const bool vertical = edges & (Qt::TopEdge | Qt::BottomEdge);
+    const bool falling = edges == (Qt::LeftEdge | Qt::TopEdge) || edges == (Qt::RightEdge | Qt::BottomEdge);
+    if (horizontal && vertical) {
+      setCursor(falling ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor);
+    } else if (horizontal) {
+      setCursor(Qt::SizeHorCursor);
+    } else if (vertical) {
+      setCursor(Qt::SizeVerCursor);
+    } else {
+      unsetCursor();
+    }
+  }
   event->accept();
 }
 

@@ -11,6 +11,8 @@
 #include "app/SerialisedPlayer.h"
 #include "player/KXPlayer.h"
 
+class QLabel;
+
 namespace app {
 
 class AcceleratorTable;
@@ -54,6 +56,7 @@ class CKXMediaPlayerDlg : public QWidget, public AppMessageHandler, public IMain
   CSplitterControl* splitter() const { return m_splitter; }
   CDlgFileList* listPanel() const { return m_pDlgFileList; }
   CPlayerWnd* videoWindow() const { return m_pPlayerWnd; }
+  QLabel* saveFailureText() const { return m_saveFailure; }  // null until a save has failed
   KXPlayer& player() { return m_objKXPlayer; }
   PlaybackController& playback() { return m_playback; }
   std::uint32_t windowId() const { return m_windowId; }
@@ -129,7 +132,9 @@ class CKXMediaPlayerDlg : public QWidget, public AppMessageHandler, public IMain
   void createListPanel();
   bool onCommand(std::uint32_t id);
   void beginDrag(QPoint screenPoint);
+  Qt::Edges resizeEdgesAt(QPoint point) const;
   void postEnd(long tag, long result);
+  void showSaveFailure(const std::string& path);
 
   QtVideoWindowRegistrar* m_registrar;
   IMainDialogParts* m_parts = nullptr;
@@ -154,6 +159,7 @@ class CKXMediaPlayerDlg : public QWidget, public AppMessageHandler, public IMain
   CPngButton* m_btnSettings = nullptr;
   CPngButton* m_btnExpand = nullptr;
   CSplitterControl* m_splitter = nullptr;
+  QLabel* m_saveFailure = nullptr;  // tells the user once that a settings or list file cannot be written
   CDlgFileList* m_pDlgFileList = nullptr;
   CPlayerWnd* m_pPlayerWnd = nullptr;
   int m_nMinWidth = 0;

@@ -29,8 +29,8 @@ CPlayerWnd::~CPlayerWnd() {
 }
 
 void CPlayerWnd::loadSkinBitmaps() {
-  // Relative to the current folder, as the other skin bitmaps.
-  const QString folder = QString::fromStdString(getImagesDir());
+  // From the program's folder, as every other data file: the working folder may be anywhere.
+  const QString folder = QString::fromStdString(getModuleDir() + getImagesDir());
   m_background = QImage(folder + QStringLiteral("middle_bkimg.bmp"));
   m_logo = QImage(folder + QStringLiteral("middle_logo.bmp"));
 }

@@ -4,6 +4,8 @@
 #include <set>
 #include <system_error>
 
+#include "app/TerminationSignals.h"
+
 namespace app {
 namespace fs = std::filesystem;
 
@@ -16,6 +18,7 @@ void scan(const fs::path& folder, std::set<fs::path>& visited, std::vector<std::
   fs::directory_iterator entries(folder, error);
   if (error) return;
   for (const fs::directory_entry& entry : entries) {
+    if (TerminationSignals::requested()) return;  // the program is ending: the list keeps what was found
     const std::string name = entry.path().filename().string();
     if (name == "." || name == "..") continue;
     std::error_code kindError;

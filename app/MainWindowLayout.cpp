@@ -60,4 +60,18 @@ QPoint MainWindowLayout::buttonPosition(std::uint32_t id) const {
   return QPoint();
 }
 
+Qt::Edges MainWindowLayout::resizeEdgesAt(QSize client, QPoint point) {
+  const int x = point.x(), y = point.y(), w = client.width(), h = client.height();
+  if (x < 0 || y < 0 || x >= w || y >= h) return {};
+  const bool nearLeft = x < kResizeBorder, nearRight = x >= w - kResizeBorder;
+  const bool nearTop = y < kResizeBorder, nearBottom = y >= h - kResizeBorder;
+  if (!nearLeft && !nearRight && !nearTop && !nearBottom) return {};
+  Qt::Edges edges;
+  if (nearLeft || ((nearTop || nearBottom) && x < kResizeCorner)) edges |= Qt::LeftEdge;
+  if (nearRight || ((nearTop || nearBottom) && x >= w - kResizeCorner)) edges |= Qt::RightEdge;
+  if (nearTop || ((nearLeft || nearRight) && y < kResizeCorner)) edges |= Qt::TopEdge;
+  if (nearBottom || ((nearLeft || nearRight) && y >= h - kResizeCorner)) edges |= Qt::BottomEdge;
+  return edges;
+}
+
 }  // namespace app

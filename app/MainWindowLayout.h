@@ -35,6 +35,13 @@ struct MainWindowLayout {
   static MainWindowLayout compute(QSize client, bool listShown, int listWidth = kDefaultListWidth);
   // The list width actually used for a client width.
   static int clampListWidth(int clientWidth, int listWidth);
+
+  // The frameless window's sizing frame: the edges that a press at `point` (client coordinates)
+  // drags, none inside the frame. The corners take the `kResizeCorner` pixels next to them on either
+  // edge, so that they are easy to catch.
+  static constexpr int kResizeBorder = 5;
+  static constexpr int kResizeCorner = 12;
+  static Qt::Edges resizeEdgesAt(QSize client, QPoint point);
   QPoint buttonPosition(std::uint32_t id) const;
 };
 

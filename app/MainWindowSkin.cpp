@@ -48,7 +48,7 @@ void setUpSlider(CBmpSliderCtrl* slider, const char* filled, const char* channel
 }  // namespace
 
 void MainWindowSkin::loadBackground() {
-  const QString folder = QString::fromStdString(getImagesDir());
+  const QString folder = QString::fromStdString(getModuleDir() + getImagesDir());
   m_background.load(folder, QString());
   m_playControlBar = QImage(folder + QStringLiteral("play_ctrl_bkimg.bmp"));
 }

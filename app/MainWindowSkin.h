@@ -10,9 +10,9 @@ namespace app {
 
 class CKXMediaPlayerDlg;
 
-// The main window's look: the nine-slice background and the play-control bar (opened relative to the
-// current folder), the 17 button strips, the expand button's two images and the sliders' bitmaps (found
-// through the executable's folder). A file that does not load leaves its piece out.
+// The main window's look: the nine-slice background, the play-control bar, the 17 button strips, the
+// expand button's two images and the sliders' bitmaps, all found through the executable's folder. A
+// file that does not load leaves its piece out.
 class MainWindowSkin {
  public:
   void loadBackground();

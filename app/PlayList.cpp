@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include "app/AppPaths.h"
+#include "app/SaveFailureNotice.h"
 #include "app/TextConversion.h"
 #include "app/WholeFile.h"
 #include "platform/DebugOutput.h"
@@ -102,7 +103,9 @@ bool PlayList::loadFrom(const std::string& file) {
 
 bool PlayList::save() const {
   ensureConfigDir();
-  return saveTo(getListFile());
+  if (saveTo(getListFile())) return true;
+  SaveFailureNotice::report(getListFile());
+  return false;
 }
 
 bool PlayList::saveTo(const std::string& file) const {

@@ -8,7 +8,6 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(cd "$1" && pwd)"; recording="$(cd "$(dirname "$2")" && pwd)/$(basename "$2")"
 program="$build/app/KXMediaPlayer"
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-  cd "$(dirname "$program")"  # the skin's background bitmaps are found from the program's folder
   exec "$program" "$recording"
 fi
 
@@ -19,6 +18,7 @@ pids=()
 cleanup() {
   local pid
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -34,14 +34,15 @@ for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 openbox >/dev/null 2>&1 &
 pids+=($!)
 sleep 1
-cd "$work/prefix/bin"
-QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}" ./KXMediaPlayer "$recording" &
+QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}" "$work/prefix/bin/KXMediaPlayer" "$recording" &
 player=$!
 pids+=($player)
 for _ in $(seq 150); do xdotool search --onlyvisible --name '^KXMediaPlayer$' >/dev/null 2>&1 && break; sleep 0.1; done
 sleep 3
 mkdir -p "$(dirname "$screenshot")"
 import -window root "$screenshot"
+# SIGTERM ends the player as its close button does.
 kill "$player"
-wait "$player" 2>/dev/null || true
+status=0; wait "$player" || status=$?
+[ "$status" -eq 0 ] || echo "the player ended with status $status"
 echo "screenshot of the running player: $screenshot"

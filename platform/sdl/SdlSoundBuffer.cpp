@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include "platform/DebugOutput.h"
+#include "platform/sdl/SdlAudioSubsystem.h"
 
 namespace platform {
 
@@ -18,14 +19,11 @@ SdlSoundBuffer::SdlSoundBuffer(const SoundBufferDesc& desc) : LoopingSoundBuffer
 SdlSoundBuffer::~SdlSoundBuffer() {
   // Closing waits for a running callback, so the ring outlives every use of it.
   if (m_device != 0) SDL_CloseAudioDevice(m_device);
-  if (m_audioInitialised) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  if (m_audioInitialised) SdlAudioSubsystem::stop();
 }
 
 bool SdlSoundBuffer::openDevice() {
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    debugOutputFormat("SDL audio: %s\n", SDL_GetError());
-    return false;
-  }
+  if (!SdlAudioSubsystem::start()) return false;
   m_audioInitialised = true;
   SDL_AudioSpec wanted{};
   wanted.freq = static_cast<int>(format().samplesPerSec);

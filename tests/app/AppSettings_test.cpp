@@ -2,8 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
 #include "app/AppPaths.h"
 #include "app/LanguageText.h"
+#include "app/PlayList.h"
+#include "app/SaveFailureNotice.h"
 #include "app/TextConversion.h"
 #include "platform/DebugOutput.h"
 #include "technic/PathUtilities.h"
@@ -19,6 +26,90 @@ TEST(AppPaths, DataFoldersLieBesideTheExecutable) {
   EXPECT_EQ(app::getLanguageDir(), dir.path() + "mplayerstyle/language/");
   EXPECT_EQ(app::getImagesDir(), "mplayerstyle/images/");
   EXPECT_EQ(app::getButtonImagesDir(), "mplayerstyle/images/btn/");
+}
+
+// The user's folders of one test: XDG_CONFIG_HOME and HOME point into a folder of its own.
+class ScopedUserFolders {
+ public:
+  ScopedUserFolders() : m_config(save("XDG_CONFIG_HOME")), m_home(save("HOME")) {
+    setenv("XDG_CONFIG_HOME", (path() + "config").c_str(), 1);
+    setenv("HOME", (path() + "home").c_str(), 1);
+    makeDirectoryPath(path() + "home");
+  }
+  ~ScopedUserFolders() {
+    restore("XDG_CONFIG_HOME", m_config);
+    restore("HOME", m_home);
+  }
+  std::string path() const { return m_dir.path().toStdString() + "/"; }
+
+ private:
+  struct Saved {
+    bool set;
+    std::string value;
+  };
+  static Saved save(const char* name) {
+    const char* value = std::getenv(name);
+    return {value != nullptr, value != nullptr ? value : ""};
+  }
+  static void restore(const char* name, const Saved& saved) {
+    if (saved.set) {
+      setenv(name, saved.value.c_str(), 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+  QTemporaryDir m_dir;
+  Saved m_config;
+  Saved m_home;
+};
+
+// An executable folder that can never be written, even by root: a path through a regular file.
+std::string unwritableModuleDir(const std::string& base) {
+  apptest::writeFile(base + "not-a-folder", "x");
+  return base + "not-a-folder/bin/";
+}
+
+TEST(AppPaths, AWritableProgramFolderKeepsItsOwnPlaces) {
+  ScopedUserFolders user;
+  apptest::ScopedModuleDir dir;
+  EXPECT_EQ(app::getConfigDir(), dir.path() + "mplayerstyle/config/");
+  std::string snapshot;
+  app::readSnapshotPath(snapshot);
+  EXPECT_EQ(snapshot, dir.path() + "snapshot/");
+  ASSERT_TRUE(app::writeShowList(true));
+  EXPECT_FALSE(pathExists(user.path() + "config")) << "nothing goes to the user's folders";
+}
+
+TEST(AppPaths, AnUnwritableProgramFolderSavesIntoTheUsersFolders) {
+  ScopedUserFolders user;
+  const std::string module = unwritableModuleDir(user.path());
+  app::overrideModuleDir(module);
+  EXPECT_EQ(app::getLanguageDir(), module + "mplayerstyle/language/") << "data is still read beside the program";
+  EXPECT_EQ(app::getConfigFile(), user.path() + "config/KXMediaPlayer/configinfo.ini");
+  EXPECT_EQ(app::getListFile(), user.path() + "config/KXMediaPlayer/listinfo.txt");
+  std::string snapshot;
+  app::readSnapshotPath(snapshot);
+  EXPECT_EQ(snapshot, user.path() + "home/Pictures/");
+  ASSERT_TRUE(app::writePlayMode(2));
+  int mode = 0;
+  app::readPlayMode(mode);
+  EXPECT_EQ(mode, 2);
+  EXPECT_EQ(apptest::readFile(user.path() + "config/KXMediaPlayer/configinfo.ini"), "[PLAY_MODE]\nPlayMode=2\n");
+  app::overrideModuleDir(std::string());
+}
+
+TEST(AppPaths, ASaveThatStillFailsIsToldOnceWithItsPath) {
+  ScopedUserFolders user;
+  app::overrideModuleDir(unwritableModuleDir(user.path()));
+  setenv("XDG_CONFIG_HOME", (user.path() + "not-a-folder/config").c_str(), 1);
+  std::vector<std::string> told;
+  app::SaveFailureNotice::setListener([&told](const std::string& path) { told.push_back(path); });
+  EXPECT_FALSE(app::writeShowList(true));
+  EXPECT_FALSE(app::writePlayMode(1));
+  EXPECT_FALSE(app::PlayList::getInstance().save());
+  app::SaveFailureNotice::setListener(app::SaveFailureNotice::Listener());
+  EXPECT_EQ(told, std::vector<std::string>{user.path() + "not-a-folder/config/KXMediaPlayer/configinfo.ini"});
+  app::overrideModuleDir(std::string());
 }
 
 TEST(AppPaths, TheRealExecutableFolderIsFound) {
@@ -108,8 +199,10 @@ TEST(AppSettings, DeepExecutableFoldersWork) {
 }
 
 TEST(AppSettings, AnUnwritableFolderFailsWithALogLine) {
+  ScopedUserFolders user;
   apptest::ScopedModuleDir base;
   ASSERT_TRUE(apptest::writeFile(base.path() + "mplayerstyle", "a file where the folder should be"));
+  ASSERT_TRUE(apptest::writeFile(user.path() + "config", "nor can the user's folder be made"));
   platform::DebugCapture capture;
   EXPECT_FALSE(app::writePlayMode(2));
   EXPECT_TRUE(capture.contains("cannot create the folder")) << capture.text();

@@ -5,9 +5,11 @@
 #include <QDir>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <memory>
 
 #include "app/AppIds.h"
 #include "app/IVideoWindowRegistrar.h"
+#include "tests/app/AppTestSupport.h"
 #include "tests/app/FakeMainDialog.h"
 
 using app::CPlayerWnd;
@@ -17,27 +19,24 @@ namespace {
 const QRgb kBackground = qRgb(10, 20, 30);
 const QRgb kLogo = qRgb(200, 150, 100);
 
-// Runs the test in a current folder holding synthetic skin bitmaps (the video window opens them
-// relative to the current folder).
+// An executable folder holding synthetic skin bitmaps; the working folder is another one, since the
+// video window finds its bitmaps through the executable's folder.
 class PlayerWndTest : public apptest::WithApplication, public ::testing::Test {
  protected:
   void SetUp() override {
-    m_previous = QDir::currentPath();
-    QDir(m_dir.path()).mkpath(QStringLiteral("mplayerstyle/images"));
+    const QString images = QString::fromStdString(m_moduleDir->path()) + QStringLiteral("mplayerstyle/images/");
+    QDir().mkpath(images);
     QImage background(4, 4, QImage::Format_RGB32);
     background.fill(kBackground);
-    background.save(m_dir.path() + QStringLiteral("/mplayerstyle/images/middle_bkimg.bmp"));
+    background.save(images + QStringLiteral("middle_bkimg.bmp"));
     QImage logo(200, 100, QImage::Format_RGB32);
     logo.fill(kLogo);
-    logo.save(m_dir.path() + QStringLiteral("/mplayerstyle/images/middle_logo.bmp"));
-    QDir::setCurrent(m_dir.path());
+    logo.save(images + QStringLiteral("middle_logo.bmp"));
     m_main.resize(800, 600);
     m_main.show();
   }
-  void TearDown() override { QDir::setCurrent(m_previous); }
 
-  QTemporaryDir m_dir;
-  QString m_previous;
+  std::unique_ptr<apptest::ScopedModuleDir> m_moduleDir = std::make_unique<apptest::ScopedModuleDir>();
   apptest::FakeMainDialog m_main;
 };
 
@@ -59,7 +58,8 @@ TEST_F(PlayerWndTest, PaintsBackgroundCentredLogoAndSeparator) {
 }
 
 TEST_F(PlayerWndTest, MissingBitmapsLeaveTheWindowUnskinned) {
-  QDir::setCurrent(m_previous);
+  m_moduleDir.reset();
+  m_moduleDir = std::make_unique<apptest::ScopedModuleDir>();  // an executable folder without them
   CPlayerWnd window(&m_main);
   window.setGeometry(0, 0, 300, 200);
   const QImage shot = window.grab().toImage();

@@ -72,3 +72,30 @@ TEST(MainWindowLayout, AListWidthLeftByTheSplitterIsUsedAndKeptInsideTheWindow) 
 }
 
 }  // namespace
+
+TEST(MainWindowLayoutFrame, TheSizingFrameTellsTheEdgesOfEveryPoint) {
+  const QSize client(600, 400);
+  struct Case {
+    QPoint point;
+    Qt::Edges edges;
+  } cases[] = {
+      {{300, 200}, {}},
+      {{5, 200}, {}},  // just inside the frame
+      {{0, 200}, Qt::LeftEdge},
+      {{4, 200}, Qt::LeftEdge},
+      {{599, 200}, Qt::RightEdge},
+      {{300, 0}, Qt::TopEdge},
+      {{300, 399}, Qt::BottomEdge},
+      {{599, 399}, Qt::RightEdge | Qt::BottomEdge},
+      {{590, 398}, Qt::RightEdge | Qt::BottomEdge},  // the corner reaches along the edge
+      {{598, 390}, Qt::RightEdge | Qt::BottomEdge},
+      {{0, 0}, Qt::LeftEdge | Qt::TopEdge},
+      {{2, 395}, Qt::LeftEdge | Qt::BottomEdge},
+      {{597, 3}, Qt::RightEdge | Qt::TopEdge},
+      {{-1, 200}, {}},
+      {{600, 200}, {}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(app::MainWindowLayout::resizeEdgesAt(client, c.point), c.edges) << c.point.x() << "," << c.point.y();
+  }
+}

@@ -35,20 +35,21 @@ struct ScriptedUiServices : app::QtUiServices {
   QString folder;
 };
 
-// An executable folder with the build's skin images and language files, the process's current folder
-// set to it (the background bitmaps are opened relative to it), an empty play list and scripted
-// window-system services.
+// An executable folder with the build's language files and (unless `withImages` is false) its skin
+// images, the process's current folder an unrelated empty one (every data file must be found through
+// the executable's folder), an empty play list and scripted window-system services.
 class MainWindowEnvironment : public WithApplication {
  public:
-  explicit MainWindowEnvironment(bool currentFolderHasSkin = true) {
+  explicit MainWindowEnvironment(bool withImages = true) {
     const QString base = QString::fromStdString(m_dir.path());
     QDir(base).mkpath(QStringLiteral("mplayerstyle"));
     for (const char* folder : {"images", "language"}) {
+      if (!withImages && std::string(folder) == "images") continue;
       QFile::link(QString::fromUtf8(KX_APP_DATA_DIR) + "/" + folder, base + "mplayerstyle/" + folder);
     }
     char previous[4096];
     m_previousFolder = getcwd(previous, sizeof previous) != nullptr ? previous : "/";
-    if (chdir((currentFolderHasSkin ? m_dir.path() : m_elsewhere.path().toStdString()).c_str()) != 0) return;
+    if (chdir(m_elsewhere.path().toStdString().c_str()) != 0) return;
     app::PlayList::getInstance().clear();
     app::setUiServices(&services);
   }

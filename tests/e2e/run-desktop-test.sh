@@ -8,83 +8,31 @@
 # go to SHOTS. Needs xvfb, openbox, xdotool, imagemagick and x11-utils (scripts/install-deps.sh).
 set -euo pipefail
 build="$(cd "$1" && pwd)"; shots="$2"; language="${3:-1}"
-work="$(mktemp -d)"
+source "$(dirname "$0")/desktop-common.sh"
 prefix="$work/prefix"
-rm -rf "$shots"; mkdir -p "$shots"
-pids=()
-cleanup() {
-  local pid
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*"
-  [ -f "$work/program.log" ] && grep -v "^ALSA" "$work/program.log" | tail -n 20
-  xwininfo -root -children 2>/dev/null | grep -i kxmedia | head -n 5
-  exit 1
-}
-step() { echo "== $*"; }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
-# Two moving recordings in the private frame-stream format, long enough for every step (the bundled
-# samples last about a second); named .ts so that the open dialog's filter shows them.
 recording="$work/first.ts"; second="$work/second.ts"
-fixtures="$(cd "$(dirname "$0")/../../scripts/fixtures" && pwd)"
-for pair in "testsrc2:$recording" "testsrc:$second"; do
-  ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i "${pair%%:*}=size=640x360:rate=25" -t 60 \
-    -c:v libx264 -preset veryfast -profile:v main -pix_fmt yuv420p -g 25 -bf 0 -f h264 "$work/source.h264"
-  python3 - "$fixtures" "$work/source.h264" "${pair#*:}" <<'PY'
-import sys
-sys.path.insert(0, sys.argv[1])
-import framestream
-data, _ = framestream.build(open(sys.argv[2], "rb").read(), fps=25)
-open(sys.argv[3], "wb").write(data)
-PY
-done
+make_recording testsrc2 "$recording"
+make_recording testsrc "$second"
 program="$prefix/bin/KXMediaPlayer"
 config="$prefix/bin/mplayerstyle/config"
 mkdir -p "$config"
 printf '[LANGUAGE]\r\nLanguage=%s\r\n[SHOW_LIST]\r\nShowList=1\r\n[SNAPSHOT]\r\nSnapShotPath=%s\r\n' \
   "$language" "$work/snaps" > "$config/configinfo.ini"
+start_display
 
-# A display of our own.
-display_number=$((90 + RANDOM % 400))
-export DISPLAY=":$display_number"
-Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
-sleep 1
-export QT_QPA_PLATFORM=xcb
-# No sound card in CI: the sound output goes to SDL's dummy device unless one is chosen.
-export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
-
-shot() { import -window root "$shots/$1.png"; }
-# Waits until a command succeeds (limit in tenths of a second).
-wait_for() { local limit="$1"; shift; for _ in $(seq "$limit"); do "$@" && return 0; sleep 0.1; done; return 1; }
-# The program's visible main window (its process is the only client with that title).
-window_of() { kill -0 "$1" 2>/dev/null && xdotool search --onlyvisible --name '^KXMediaPlayer$' 2>/dev/null | head -n 1; }
-has_window() { [ -n "$(window_of "$1")" ]; }
-geometry() {  # sets X Y W H of the window
-  eval "$(xdotool getwindowgeometry --shell "$1")"
-  X=$X; Y=$Y; W=$WIDTH; H=$HEIGHT
-}
 # A crop of the middle of the video area (the list is shown: the video ends 177 pixels from the right).
 crop() {
   geometry "$1"
   local vw=$((W - 177 - 10)) vh=$((H - 76 - 25 - 18))
   import -window root -crop "$((vw / 2))x$((vh / 2))+$((X + 10 + vw / 4))+$((Y + 25 + vh / 4))" +repage "$2"
 }
-differ() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 || true)" != "0" ]; }
-colours() { convert "$1" -format %k info:; }
 net_state() { xprop -id "$1" _NET_WM_STATE; }
 
 start() {
-  # From the program's folder, where the skin's background bitmaps are found.
-  (cd "$prefix/bin" && exec "$program" "$@") >"$work/program.log" 2>&1 &
+  # From the root folder: every data file is found through the program's own folder.
+  (cd / && exec "$program" "$@") >"$work/program.log" 2>&1 &
   pid=$!
   pids+=($pid)
   wait_for 150 has_window "$pid" || fail "no main window"
