@@ -23,13 +23,13 @@ using soundtest::playedExactly;
 
 // Arrival times in ms of frames due every 20 ms: a seeded table with jitter of up to +-jitterMs, in
 // arrival order; or all at once.
-std::vector<int> realTimeArrivals(std::size_t frames, int jitterMs, unsigned seed) {
+std::vector<int> realTimeArrivals(std::size_t frames, int jitterMs, unsigned seed, int frameMs = 20) {
   std::mt19937 random(seed);
   std::uniform_int_distribution<int> jitter(-jitterMs, jitterMs);
   std::vector<int> arrivals;
   int last = 0;
   for (std::size_t i = 0; i < frames; ++i) {
-    last = std::max(last, std::max(0, static_cast<int>(i) * 20 + jitter(random)));
+    last = std::max(last, std::max(0, static_cast<int>(i) * frameMs + jitter(random)));
     arrivals.push_back(last);
   }
   return arrivals;
@@ -96,6 +96,7 @@ TEST_F(AudioPlayerOnNullSound, PlaysExactlyTheDecodedPcmOfEachCodecInRealTimeWit
       {"A-law, jitter, 32 ms steps", soundtest::kG711A, 512, false},
       {"A-law, burst", soundtest::kG711A, 2, true},          {"mu-law, burst", soundtest::kG711U, 2, true},
       {"AMR-NB, burst", soundtest::kAmr, 2, true},           {"PCM, burst", soundtest::kPcm, 512, true},
+      {"G.723.1, jitter", soundtest::kG7231, 2, false},      {"G.723.1, burst", soundtest::kG7231, 2, true},
   };
   unsigned seed = 11;
   for (const Delivery& d : deliveries) {
@@ -106,7 +107,7 @@ TEST_F(AudioPlayerOnNullSound, PlaysExactlyTheDecodedPcmOfEachCodecInRealTimeWit
     const soundtest::CodedSpeech speech = soundtest::codeSpeech(d.type);
     ASSERT_FALSE(speech.frames.empty());
     pushOnTime(d.type, speech.frames,
-               d.burst ? burstArrivals(speech.frames.size()) : realTimeArrivals(speech.frames.size(), 40, seed++));
+               d.burst ? burstArrivals(speech.frames.size()) : realTimeArrivals(speech.frames.size(), 40, seed++, soundtest::frameMilliseconds(d.type)));
     run(1500);  // a full store and output hold 1125 ms
     std::size_t lead = 0;
     EXPECT_TRUE(playedExactly(played(), speech.pcm, &lead));
@@ -271,7 +272,11 @@ TEST_F(AudioPlayerContract, CodecFollowsTheEncoderTypeAndUnknownTypesAreRefused)
   ::testing::internal::CaptureStdout();
   EXPECT_EQ(0, push(soundtest::kG711A, std::string(160, '\x55')));
   EXPECT_EQ(-1, push(104, std::string(160, '\x55')));
-  EXPECT_EQ(-1, push(101, std::string(24, '\x55'))) << "no G.723.1 codec in the library yet";
+  // A whole G.723.1 frame decodes; a frame cut short (its first byte asks for 24 bytes) is refused.
+  const soundtest::CodedSpeech g7231 = soundtest::codeSpeech(soundtest::kG7231, 480);
+  ASSERT_EQ(1u, g7231.frames.size());
+  EXPECT_EQ(0, push(soundtest::kG7231, g7231.frames[0]));
+  EXPECT_EQ(-1, push(soundtest::kG7231, g7231.frames[0].substr(0, 23)));
   EXPECT_EQ(0, push(soundtest::kG711A, std::string(160, '\x55')));
   EXPECT_EQ("Now EncoderType:102\nNow EncoderType:104\nNow EncoderType:101\nNow EncoderType:102\n",
             ::testing::internal::GetCapturedStdout());

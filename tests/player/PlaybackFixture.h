@@ -1,8 +1,8 @@
 #pragma once
 // Recordings with real content for the playback tests: H.264 made by ffmpeg (libx264, no B-frames, as
-// cameras write it) and G.711 A-law audio made by ffmpeg, written as either file type with the
-// system's own writers; with ffmpeg's MD5 of every picture and ffmpeg's decoding of the audio as the
-// outside references.
+// cameras write it) and G.711 A-law or G.723.1 audio made by ffmpeg, written as either file type with
+// the system's own writers; with ffmpeg's MD5 of every picture and the decoding of the audio as the
+// references.
 #include <gtest/gtest.h>
 
 extern "C" {
@@ -12,9 +12,12 @@ extern "C" {
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "codec/AudioCodec.h"
+#include "codec/AudioCodecFactory.h"
 #include "player/H264Fixture.h"
 #include "support/RecordingPlan.h"
 #include "support/RecordingWriter.h"
@@ -40,6 +43,8 @@ struct Source {
   int noise = 0;
   int crf = 28;
   bool audio = true;
+  // 102 G.711 A-law in 20 ms frames, or 101 G.723.1 in 30 ms frames of 24 bytes.
+  int audioCodec = 102;
 };
 
 struct Recording {
@@ -51,7 +56,8 @@ struct Recording {
   std::vector<int64_t> frameOffsets;
   // ffmpeg's MD5 of each picture as planar 4:2:0, by frame number - 1.
   std::vector<std::string> md5s;
-  // The audio as ffmpeg decodes it: signed 16-bit mono at 8000 Hz.
+  // The audio as its decoder gives it, signed 16-bit mono at 8000 Hz: ffmpeg's for G.711, the
+  // library's bit-exact codec for G.723.1.
   std::string pcm;
 };
 
@@ -86,7 +92,26 @@ inline const Recording& recording(const Source& source, int fileType) {
     content.videoKeys.push_back(unit.key);
   }
   r.md5s = kxh264::referenceMd5s(h264, "yuv420p");
-  if (source.audio) {
+  kxtest::RecordingPlan::Options options;
+  if (source.audio && source.audioCodec == 101) {
+    // 30 ms frames of 24 bytes (6.3 kbit/s) from ffmpeg's encoder, as long as the video.
+    const std::string g7231 = base + ".g7231";
+    const double seconds = source.frames / 25.0;
+    kxtest::runCommand("ffmpeg -nostdin -v error -y -f lavfi -i sine=frequency=440:sample_rate=8000 -t " +
+                       std::to_string(seconds) + " -af volume=0.5 -ac 1 -c:a g723_1 -b:a 6300 -f g723_1 '" + g7231 + "'");
+    const std::string bytes = readAll(g7231);
+    for (size_t at = 0; at + 24 <= bytes.size(); at += 24) content.audioFrames.push_back(bytes.substr(at, 24));
+    content.audioFrameMicroseconds = 30000;
+    options.audioEncoderType = 101;
+    // One decoder for the whole stream, as the player keeps one per stream.
+    std::unique_ptr<AudioCodec> decoder(createAudioCodec(101));
+    for (const std::string& frame : content.audioFrames) {
+      char pcm[480];
+      int length = sizeof pcm;
+      EXPECT_TRUE(decoder->decode(frame.data(), static_cast<int>(frame.size()), pcm, length));
+      r.pcm.append(pcm, static_cast<size_t>(length));
+    }
+  } else if (source.audio) {
     // 20 ms frames of 160 A-law bytes, as long as the video.
     const std::string alaw = base + ".alaw";
     const double seconds = source.frames / 25.0;
@@ -96,7 +121,6 @@ inline const Recording& recording(const Source& source, int fileType) {
     for (size_t at = 0; at + 160 <= bytes.size(); at += 160) content.audioFrames.push_back(bytes.substr(at, 160));
     r.pcm = kxtest::runCommand("ffmpeg -nostdin -v error -f alaw -ar 8000 -ac 1 -i '" + alaw + "' -f s16le -");
   }
-  kxtest::RecordingPlan::Options options;
   options.width = source.width;
   options.height = source.height;
   r.plan = kxtest::RecordingPlan(options, content);

@@ -23,6 +23,7 @@
 
 namespace soundtest {
 
+constexpr int kG7231 = 101;
 constexpr int kG711A = 102;
 constexpr int kG711U = 103;
 constexpr int kAmr = 107;
@@ -119,18 +120,22 @@ struct CodedSpeech {
 
 inline std::string speechPcm() { return kxtest::readFile(kxtest::fixturePath("speech-8k.raw")); }
 
-// 20 ms frames of the speech fixture (G.711 and PCM: 160 samples; AMR-NB: one frame each), cut to
-// whole frames, at most maxBytes of PCM.
+// The milliseconds of sound in one frame of the type: 30 for G.723.1, 20 for the others.
+inline int frameMilliseconds(int encoderType) { return encoderType == kG7231 ? 30 : 20; }
+
+// Frames of the speech fixture (G.711 and PCM: 160 samples; AMR-NB: one frame each; G.723.1: 240
+// samples, one 24-byte frame), cut to whole frames, at most maxBytes of PCM.
 inline CodedSpeech codeSpeech(int encoderType, std::size_t maxBytes = SIZE_MAX) {
+  const std::size_t block = static_cast<std::size_t>(frameMilliseconds(encoderType)) * 16;
   std::string pcm = speechPcm();
-  pcm.resize(std::min(pcm.size(), maxBytes) / 320 * 320);
+  pcm.resize(std::min(pcm.size(), maxBytes) / block * block);
   std::unique_ptr<AudioCodec> encoder(createAudioCodec(encoderType));
   std::unique_ptr<AudioCodec> decoder(createAudioCodec(encoderType));
   CodedSpeech coded;
-  for (std::size_t at = 0; at < pcm.size(); at += 320) {
+  for (std::size_t at = 0; at < pcm.size(); at += block) {
     char frame[1024];
     int frameLen = sizeof(frame);
-    if (!encoder->encode(pcm.data() + at, 320, frame, frameLen)) return {};
+    if (!encoder->encode(pcm.data() + at, static_cast<int>(block), frame, frameLen)) return {};
     coded.frames.emplace_back(frame, static_cast<std::size_t>(frameLen));
     char decoded[4096];
     int decodedLen = sizeof(decoded);

@@ -36,6 +36,8 @@ class RecordingPlan {
     int keyFrameBytes = 40000;
     int otherFrameBytes = 12000;
     int audioFrameBytes = 320;
+    // The audio frames' encoder type in the frame heads and the transport stream's tables.
+    int audioEncoderType = 102;
     // Picture size written into the transport stream's frame-information records.
     int width = 352;
     int height = 288;

@@ -18,7 +18,6 @@ namespace {
 constexpr int kVideoStream = 1;
 constexpr int kAudioStream = 2;
 constexpr int kH264 = 1;
-constexpr int kG711ALaw = 102;
 
 }  // namespace
 
@@ -42,7 +41,7 @@ bool RecordingWriter::writeFrameHeadStream(const RecordingPlan& plan, const std:
     head.setFrameLength(frame.size);
     head.setFrameType(frame.key ? 1 : 0);
     head.setESStreamType(frame.video ? kVideoStream : kAudioStream);
-    head.setEncodeType(frame.video ? kH264 : kG711ALaw);
+    head.setEncodeType(frame.video ? kH264 : plan.options().audioEncoderType);
     head.setFrameRate(static_cast<uint8_t>(frame.video ? plan.options().frameRate : 0));
     head.setStreamFormat(1);
     char bytes[KXAVFrameHead::kLength];
@@ -65,14 +64,14 @@ bool RecordingWriter::writeTransportStream(const RecordingPlan& plan, const std:
   MPEG_TS::MPEG_TS_Packager packager(1);
   packager.addProgram(1, "TS stream");
   const uint16_t videoPid = packager.addStreamEx(0, EncoderType::H264);
-  const uint16_t audioPid = packager.addStreamEx(0, EncoderType::G711A);
+  const uint16_t audioPid = packager.addStreamEx(0, static_cast<EncoderType::ES_STREAM_TYPE>(plan.options().audioEncoderType));
   std::vector<uint8_t> packets;
   int64_t offset = 0;
   for (const PlannedFrame& frame : plan.frames()) {
     std::string payload = RecordingPlan::payload(frame);
     AVData data;
     data.setESStreamType(frame.video ? kVideoStream : kAudioStream);
-    data.setEncoderType(frame.video ? kH264 : kG711ALaw);
+    data.setEncoderType(frame.video ? kH264 : plan.options().audioEncoderType);
     data.setFrameType(frame.key ? 1 : 0);
     // The packager takes 90 kHz ticks; the record carries microseconds.
     data.setTimeStamp(frame.timeStamp * 9 / 100);
