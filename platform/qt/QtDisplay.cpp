@@ -12,9 +12,29 @@ QtDisplay& QtDisplay::instance() {
   return display;
 }
 
-void QtDisplay::refreshMonitors() {
+void QtDisplay::followScreenEvents() {
+  auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+  if (application == nullptr || m_followed == application) return;
+  m_followed = application;
+  QObject::connect(application, &QGuiApplication::screenAdded, application, [this](QScreen* screen) {
+    followScreen(screen);
+    refreshMonitors();
+  });
+  QObject::connect(application, &QGuiApplication::screenRemoved, application,
+                   [this](QScreen* screen) { refreshMonitors(screen); });
+  QObject::connect(application, &QGuiApplication::primaryScreenChanged, application, [this] { refreshMonitors(); });
+  for (QScreen* screen : QGuiApplication::screens()) followScreen(screen);
+}
+
+void QtDisplay::followScreen(QScreen* screen) {
+  QObject::connect(screen, &QScreen::geometryChanged, m_followed.data(), [this] { refreshMonitors(); });
+}
+
+void QtDisplay::refreshMonitors(QScreen* leaving) {
+  followScreenEvents();
   std::vector<Monitor> monitors;
   for (QScreen* screen : QGuiApplication::screens()) {
+    if (screen == leaving) continue;
     const QRect g = screen->geometry();
     monitors.push_back({Rect{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()}, screen->depth()});
   }

@@ -1,5 +1,10 @@
 #pragma once
+#include <QPointer>
+
 #include "platform/SoftwareDisplay.h"
+
+class QGuiApplication;
+class QScreen;
 
 namespace platform {
 
@@ -9,8 +14,10 @@ class QtDisplay : public SoftwareDisplay {
  public:
   static QtDisplay& instance();
 
-  // GUI thread: reads the screens again (done whenever a widget registers).
-  void refreshMonitors();
+  // GUI thread: reads the screens again, leaving out `leaving` (a screen on its way out). Done whenever
+  // a widget registers; from the first call on also whenever the window system adds or removes a
+  // screen or changes a screen's geometry, so that a window moved to a new monitor finds it.
+  void refreshMonitors(QScreen* leaving = nullptr);
 
   // SoftwareBackend
   bool withWindowPixels(WindowId window,
@@ -19,6 +26,10 @@ class QtDisplay : public SoftwareDisplay {
 
  private:
   QtDisplay() : SoftwareDisplay(0x2000) {}
+  void followScreenEvents();
+  void followScreen(QScreen* screen);
+
+  QPointer<QGuiApplication> m_followed;  // the application whose screen events are followed
 };
 
 }  // namespace platform

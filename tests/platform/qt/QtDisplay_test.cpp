@@ -4,8 +4,10 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QScreen>
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <future>
 #include <vector>
 
@@ -144,3 +146,59 @@ TEST_F(QtFixture, MessagesArriveThroughTheEventLoopAndNotForAClosedWindow) {
 }
 
 }  // namespace
+
+namespace {
+
+// The screens as the window system has them now, as monitor rectangles.
+std::vector<Rect> screenRects(QScreen* leaving = nullptr) {
+  std::vector<Rect> rects;
+  for (QScreen* screen : QGuiApplication::screens()) {
+    if (screen == leaving) continue;
+    const QRect g = screen->geometry();
+    rects.push_back(Rect{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()});
+  }
+  return rects;
+}
+
+std::vector<Rect> monitorRects() {
+  std::vector<Rect> rects;
+  for (const platform::MonitorInfo& monitor : platform::QtDisplay::instance().monitors()) rects.push_back(monitor.rect);
+  return rects;
+}
+
+bool sameRects(const std::vector<Rect>& a, const std::vector<Rect>& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (a[i].left != b[i].left || a[i].top != b[i].top || a[i].right != b[i].right || a[i].bottom != b[i].bottom) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+TEST_F(QtFixture, ScreenEventsOfTheWindowSystemRefreshTheMonitors) {
+  platform::QtDisplay& display = platform::QtDisplay::instance();
+  display.refreshMonitors();  // a window registered: the screen events are followed from here on
+  QScreen* screen = QGuiApplication::primaryScreen();
+  ASSERT_NE(nullptr, screen);
+  const std::vector<platform::SoftwareDisplay::Monitor> stale{{Rect{0, 0, 10, 10}, 32}, {Rect{10, 0, 20, 10}, 32}};
+  struct Event {
+    const char* name;
+    std::function<void()> happen;
+    QScreen* leaving;
+  } events[] = {
+      {"screen added", [screen] { Q_EMIT qGuiApp->screenAdded(screen); }, nullptr},
+      {"geometry changed", [screen] { Q_EMIT screen->geometryChanged(screen->geometry()); }, nullptr},
+      {"primary screen changed", [screen] { Q_EMIT qGuiApp->primaryScreenChanged(screen); }, nullptr},
+      {"screen removed", [screen] { Q_EMIT qGuiApp->screenRemoved(screen); }, screen},
+  };
+  for (const Event& event : events) {
+    display.setMonitors(stale);
+    event.happen();
+    EXPECT_TRUE(sameRects(monitorRects(), screenRects(event.leaving))) << event.name;
+  }
+  display.refreshMonitors();
+  EXPECT_TRUE(sameRects(monitorRects(), screenRects()));
+}
