@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# run-desktop-life-test.sh BUILD_DIR SHOTS STARTS
+# run-desktop-life-test.sh BUILD_DIR SHOTS STARTS G7231_DECODER FIXTURES
 # The installed desktop player as a Linux desktop program, in a real X server with a window manager:
 #   - SIGTERM, SIGINT and SIGHUP, while playing and while paused, each end it within 2 s with status 0,
 #     the play list (with a recording opened just before the signal) and the settings written;
@@ -9,11 +9,14 @@
 #   - dragging the bottom-right corner and the left edge resizes it with the controls laid out for the
 #     new size, and it never gets smaller than at start-up;
 #   - STARTS starts and closes on a recording with sound end normally;
+#   - a recording with G.723.1 sound plays with the sound that the library's decoder gives, in one
+#     piece (SDL's "disk" driver writes what the program plays; G7231_DECODER decodes the frames that
+#     FIXTURES' listing names);
 #   - scripts/run-player.sh returns by itself and leaves no process behind.
 # Run as root it makes (once) the unprivileged user "kxe2e" for the second part; run as another user it
 # uses that user with a prefix made read-only. Screenshots go to SHOTS.
 set -euo pipefail
-build="$(cd "$1" && pwd)"; shots="$2"; starts="${3:-20}"
+build="$(cd "$1" && pwd)"; shots="$2"; starts="${3:-20}"; g7231_decoder="$4"; fixtures_dir="$5"
 root_dir="$(cd "$(dirname "$0")/../.." && pwd)"
 source "$(dirname "$0")/desktop-common.sh"
 
@@ -186,6 +189,71 @@ import -window root -crop "150x60+$((X + W - 170))+$((Y + 30))" +repage "$work/l
 kill -s TERM "$pid"; ends_within 20 || fail "no end after the restart"
 after="$(find "$prefix" -printf '%p %s %T@\n' | sort)"
 [ "$before" = "$after" ] || fail "something was written under the prefix: $(diff <(echo "$before") <(echo "$after") | head -n 5)"
+
+step "G.723.1 sound plays as the decoder gives it"
+rm -rf "$config"
+g7231="$fixtures_dir/framestream_h264_baseline_176x144_gop12_g7231.kxav"
+[ -f "$g7231" ] && [ -f "$g7231.frames" ] || fail "no $g7231 (scripts/make-fixtures.sh writes it)"
+rm -f "$work/played.raw"
+SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/played.raw" start -- "$g7231"
+# The recording lasts about four seconds; the device plays silence after it.
+sleep 6
+kill -s TERM "$pid"; ends_within 20 || fail "no end after the G.723.1 recording"
+[ "$status" -eq 0 ] || fail "exit status $status after the G.723.1 recording"
+cp "$work/played.raw" "$shots/g7231-played.raw"
+python3 - "$g7231" "$work/played.raw" "$g7231_decoder" <<'PY' || fail "the G.723.1 sound played is not the decoder's"
+import subprocess
+import sys
+recording, played = open(sys.argv[1], "rb").read(), open(sys.argv[2], "rb").read()
+frames = []
+for line in open(sys.argv[1] + ".frames"):
+    if not line.startswith("#"):
+        offset, es_type, _, _, _, length = map(int, line.split())
+        if es_type == 2:
+            frames.append(recording[offset + 40:offset + 40 + length])
+
+def samples(data):
+    return [int.from_bytes(data[i:i + 2], "little", signed=True) for i in range(0, len(data) - 1, 2)]
+
+def gaps(heard):
+    # Stretches of silence inside the sound: the output waited for data there.
+    first = next(i for i, v in enumerate(heard) if v)
+    last = len(heard) - next(i for i, v in enumerate(reversed(heard)) if v)
+    found, run = [], 0
+    for v in heard[first:last]:
+        if v == 0:
+            run += 1
+        elif run:
+            found.append(run)
+            run = 0
+    return [g for g in found if g > 16]  # the decoded speech itself rests on zero for a few samples
+
+# Sound starts once playback runs, with a decoder of its own: what is heard, silences left out, must
+# be the decoder's output for the frames from one of the first ones on, sample for sample. The program
+# stops the sound when the last picture has been shown, which cuts up to a second (the sound's lead)
+# off its end.
+heard = samples(played)
+if not any(heard):
+    sys.exit("nothing but silence played")
+sound = [v for v in heard if v]
+best = (0, 0, 1)
+for first in range(len(frames) // 4):
+    pcm = subprocess.run([sys.argv[3]], input=b"".join(frames[first:]), stdout=subprocess.PIPE, check=True).stdout
+    expected = [v for v in samples(pcm) if v]
+    length = 0
+    while length < len(sound) and length < len(expected) and sound[length] == expected[length]:
+        length += 1
+    if length > best[0]:
+        best = (length, first, len(expected))
+length, first, total = best
+if length < len(sound):
+    sys.exit("the played sound differs from the decoder's output at sample %d of %d (from frame %d)"
+             % (length, total, first))
+if length < total - 8000:
+    sys.exit("only %d of %d samples of the decoder's output played" % (length, total))
+print("G.723.1: from frame %d of %d, %d of %d decoded samples played exactly; silent gaps inside: %s"
+      % (first, len(frames), length, total, gaps(heard) or "none"))
+PY
 
 step "scripts/run-player.sh returns by itself"
 # In a session of its own, so that whatever it leaves behind can be found.
