@@ -47,6 +47,7 @@ TerminationSignals::~TerminationSignals() {
   close(g_pipe[1]);
   g_pipe[0] = g_pipe[1] = -1;
   g_installed = false;
+  g_requested = 0;
 }
 
 bool TerminationSignals::requested() { return g_requested != 0; }

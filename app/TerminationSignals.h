@@ -17,8 +17,8 @@ class TerminationSignals : public QObject {
   TerminationSignals(const TerminationSignals&) = delete;
   TerminationSignals& operator=(const TerminationSignals&) = delete;
 
-  // True once one of the signals has arrived: work that keeps the event loop waiting (a long folder
-  // scan) checks it to stop early.
+  // True once one of the signals has arrived (until the object goes): work that keeps the event loop
+  // waiting (a long folder scan) checks it to stop early.
   static bool requested();
 
  private:
