@@ -27,10 +27,13 @@ trap cleanup EXIT
 cmake --install "$build" --prefix "$work/prefix" >/dev/null
 mkdir -p "$work/prefix/bin/mplayerstyle/config"
 printf '[PLAY_MODE]\r\nPlayMode=3\r\n[SHOW_LIST]\r\nShowList=1\r\n' > "$work/prefix/bin/mplayerstyle/config/configinfo.ini"
-export DISPLAY=":$((90 + RANDOM % 400))"
-Xvfb "$DISPLAY" -screen 0 1024x700x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display number and writes it once it is ready (a number chosen here could be in
+# use by another server, whose end would take the player's display with it).
+Xvfb -displayfd 3 -screen 0 1024x700x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 pids+=($!)
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "Xvfb did not start"; exit 1; }
+export DISPLAY=":$(head -n 1 "$work/display")"
 openbox >/dev/null 2>&1 &
 pids+=($!)
 sleep 1

@@ -39,11 +39,16 @@ PY
 }
 
 start_display() {
-  export DISPLAY=":$((90 + RANDOM % 400))"
-  Xvfb "$DISPLAY" -screen 0 "${xvfb_size:-1280x800x24}" -nolisten tcp >"$work/xvfb.log" 2>&1 &
-  pids+=($!)
-  for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-  xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
+  # Xvfb picks a free display number itself and writes it once it is ready. A number chosen here could
+  # be another run's: our server would not start, the checks would talk to the other one, and the
+  # program would abort (status 134) once that one is gone.
+  Xvfb -displayfd 3 -screen 0 "${xvfb_size:-1280x800x24}" -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+  local xvfb=$!
+  pids+=($xvfb)
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+  [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+  export DISPLAY=":$(head -n 1 "$work/display")"
+  xdpyinfo >/dev/null 2>&1 && kill -0 "$xvfb" || fail "Xvfb did not start"
   openbox >"$work/openbox.log" 2>&1 &
   pids+=($!)
   sleep 1
