@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QTemporaryDir>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
+#include "app/AppPaths.h"
 #include "app/AppSettings.h"
 #include "app/CBmpSliderCtrl.h"
 #include "app/CDlgFileList.h"
@@ -280,6 +283,36 @@ TEST_F(MainDialogPartsTest, SnapshotIntoAFolderTooLongForTheSystemIsRefusedWithA
   EXPECT_TRUE(window.parts->commands().takeSnapshot());
   EXPECT_TRUE(fs::is_directory(folder));
   EXPECT_EQ(messages.size(), 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MainDialogPartsTest, ASaveThatFailsIsToldOnceInTheWindow) {
+  apptest::SkinnedWindow window;
+  CKXMediaPlayerDlg& dialog = *window.dialog;
+  EXPECT_EQ(dialog.saveFailureText(), nullptr);
+  // Neither the program's folder nor the user's config folder can be made (paths through a file).
+  QTemporaryDir dir;
+  const std::string blocker = dir.path().toStdString() + "/file";
+  ASSERT_TRUE(apptest::writeFile(blocker, "x"));
+  const char* previous = std::getenv("XDG_CONFIG_HOME");
+  const std::string saved = previous != nullptr ? previous : "";
+  setenv("XDG_CONFIG_HOME", (blocker + "/config").c_str(), 1);
+  app::overrideModuleDir(blocker + "/bin/");
+  EXPECT_FALSE(app::writeShowList(true));
+  EXPECT_FALSE(app::writePlayMode(2));
+  app::overrideModuleDir(m_environment.path());
+  if (previous != nullptr) {
+    setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+  } else {
+    unsetenv("XDG_CONFIG_HOME");
+  }
+  ASSERT_NE(dialog.saveFailureText(), nullptr);
+  EXPECT_TRUE(dialog.saveFailureText()->isVisible());
+  EXPECT_EQ(dialog.saveFailureText()->text(),
+            QString::fromStdString("Cannot save " + blocker + "/config/KXMediaPlayer/configinfo.ini"));
 }
 
 }  // namespace
