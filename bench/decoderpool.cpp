@@ -14,9 +14,12 @@
 // this process's own, and the whole machine's (other processes included). The figure is N / ideal.
 //   bench_decoderpool [seconds per trial (default 6)] [memory|qt|both (default both)]
 #include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <QWidget>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -200,7 +203,14 @@ class QtWall : public Wall {
     QApplication::processEvents();
   }
   void pumpUntil(const std::atomic<bool>& done) override {
-    while (!done.load()) QApplication::processEvents(QEventLoop::AllEvents, 5);
+    // The GUI thread's own event loop, as the application runs it, looking at done now and then.
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+      if (done.load()) loop.quit();
+    });
+    check.start(20);
+    loop.exec();
   }
 
  private:
@@ -355,14 +365,13 @@ void search(Wall& wall, const std::vector<kxh264::AccessUnit>& units, double sec
   std::fflush(stdout);
 }
 
-// An X server of this run's own when none is given: its process id, 0 when none was started.
-pid_t startXvfbIfNeeded() {
-  const char* display = std::getenv("DISPLAY");
-  if (display != nullptr && *display != '\0') return 0;
+// Starts Xvfb on a free display, which it names through a pipe: its process id, 0 when it failed.
+pid_t startXvfb() {
   int fds[2];
   if (pipe(fds) != 0) return 0;
   const pid_t pid = fork();
   if (pid == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGTERM);  // goes with this process, however it ends
     close(fds[0]);
     const std::string fd = std::to_string(fds[1]);
     execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1920x1080x24", "-nolisten", "tcp",
@@ -373,10 +382,27 @@ pid_t startXvfbIfNeeded() {
   char number[32] = {};
   const ssize_t got = read(fds[0], number, sizeof(number) - 1);
   close(fds[0]);
-  if (pid < 0 || got <= 0) return 0;
-  const std::string name = ":" + std::string(number, static_cast<size_t>(got)).substr(0, std::strcspn(number, "\n"));
-  setenv("DISPLAY", name.c_str(), 1);
+  if (pid < 0) return 0;
+  const int display = got > 0 ? std::atoi(number) : -1;
+  if (display < 0 || access(("/tmp/.X11-unix/X" + std::to_string(display)).c_str(), F_OK) != 0) {
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+    return 0;
+  }
+  setenv("DISPLAY", (":" + std::to_string(display)).c_str(), 1);
   return pid;
+}
+
+// An X server of this run's own when none is given: its process id, 0 when none was started. Xvfbs
+// started at the same moment by others may race for a display number: tried a few times.
+pid_t startXvfbIfNeeded() {
+  const char* display = std::getenv("DISPLAY");
+  if (display != nullptr && *display != '\0') return 0;
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    if (const pid_t pid = startXvfb()) return pid;
+  }
+  std::fprintf(stderr, "Xvfb could not be started\n");
+  std::exit(1);
 }
 
 }  // namespace

@@ -146,7 +146,9 @@ HRESULT SoftwareSurface::blt(const Rect* dstRect, Surface& src, const Rect* srcR
     if (failures.primaryBlit.consume()) return DDERR_GENERIC;
     return bltToWindow(to, source->planes(), from);
   }
-  if (source->m_eFormat == SurfaceFormat::Yv12 && m_eFormat == SurfaceFormat::Bgra32 &&
+  // Onto 8 bits a channel only: a 16-bit surface must show its own rounding.
+  const bool fullDepth = m_eFormat == SurfaceFormat::Bgra32 || m_eFormat == SurfaceFormat::Bgr24;
+  if (source->m_eFormat == SurfaceFormat::Yv12 && fullDepth &&
       source->m_nWidth == m_nWidth && source->m_nHeight == m_nHeight && isWhole(srcRect, m_nWidth, m_nHeight) &&
       isWhole(dstRect, m_nWidth, m_nHeight)) {
     // Kept as planes (the source's memory, shared); converted when the pixels are needed.

@@ -22,9 +22,9 @@ struct SoftwareDeviceState {
 };
 
 // A surface in memory. The primary surface has no pixels of its own: a blit to it lands in the
-// clipper's window through the backend. A full-size blit from a YV12 surface onto a 32-bit RGB
-// surface keeps the planes and converts only when the pixels are needed: blitted on, they are scaled
-// and converted in one pass. The planes are kept by sharing the YV12 surface's memory, not by a copy:
+// clipper's window through the backend. A full-size blit from a YV12 surface onto a 32-bit or 24-bit
+// RGB surface keeps the planes and converts only when the pixels are needed: blitted on, they are
+// scaled and converted in one pass. The planes are kept by sharing the YV12 surface's memory, not by a copy:
 // a later write to the YV12 surface first gives it other memory (its spare, when nobody else holds
 // that), so the RGB surface still shows the picture it was given.
 class SoftwareSurface : public Surface {
