@@ -98,7 +98,8 @@ class LivePlayerUnderTest {
       : LivePlayerUnderTest(createOffscreenWindow(windowWidth, windowHeight), true, windowWidth, windowHeight,
                             maxDelayMs, manager, nullptr) {}
   // Draws into a window of the caller's (any backend), decoding with the given decoder (null: the
-  // player's own).
+  // player's own). No decode callback is set (it would copy every picture): the caller's decoder tells
+  // which frame each picture shows.
   LivePlayerUnderTest(HWND window, int windowWidth, int windowHeight, std::unique_ptr<IVideoDecoder> decoder)
       : LivePlayerUnderTest(window, false, windowWidth, windowHeight, 0, nullptr, std::move(decoder)) {}
   ~LivePlayerUnderTest() {
@@ -143,11 +144,6 @@ class LivePlayerUnderTest {
 
   H264VideoPlayerImpl& player() { return m_player; }
   HWND window() const { return m_window; }
-  // The frame index shown by each decoded picture, in decoding order.
-  std::vector<int> decodedIndices() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_decodedIndices;
-  }
   // The push time of frame index (0 when it was not pushed).
   int64_t pushTime(int index) {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -162,7 +158,7 @@ class LivePlayerUnderTest {
     m_player.setMaxDelayTime(maxDelayMs);
     m_player.openVideo();
     m_player.setVideoWindow(m_window, 0, 0, windowWidth, windowHeight);
-    m_player.setDecodeCallBack(0, &LivePlayerUnderTest::onDecode, this);
+    if (ownsWindow) m_player.setDecodeCallBack(0, &LivePlayerUnderTest::onDecode, this);
     m_player.playVideo();
   }
 

@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -71,18 +72,44 @@ double plainDecodeFps(const std::vector<kxh264::AccessUnit>& units, double secon
   return static_cast<double>(pictures.load()) / seconds;
 }
 
-// The player's own decoder, with the time of every picture: when decoding of its access unit started
-// and when the picture came out.
+// Access units told apart by their bytes (every unit of the stream differs): unit index by hash.
+class UnitIndex {
+ public:
+  explicit UnitIndex(const std::vector<kxh264::AccessUnit>& units) {
+    for (size_t i = 0; i < units.size(); ++i) {
+      m_mapIndex[hash(units[i].data.data(), units[i].data.size())] = static_cast<int>(i);
+    }
+  }
+  int indexOf(const char* data, size_t size) const {
+    auto found = m_mapIndex.find(hash(data, size));
+    return found == m_mapIndex.end() ? -1 : found->second;
+  }
+
+ private:
+  static std::uint64_t hash(const char* data, size_t size) {
+    std::uint64_t h = 1469598103934665603ull;  // FNV-1a
+    for (size_t i = 0; i < size; ++i) h = (h ^ static_cast<unsigned char>(data[i])) * 1099511628211ull;
+    return h ^ size;
+  }
+  std::map<std::uint64_t, int> m_mapIndex;
+};
+
+// The player's own decoder, with every picture's frame and times: when decoding of its access unit
+// started and when the picture came out (the stream has no reordering: a unit's picture comes out at
+// once).
 class TimedDecoder : public IVideoDecoder {
  public:
   struct Span {
+    int index = -1;  // the unit (frame) decoded
     int64_t start = 0;
     int64_t end = 0;
   };
+  explicit TimedDecoder(const UnitIndex& units) : m_rUnits(units) {}
   int open() override { return m_objDecoder.open(); }
   void close() override { m_objDecoder.close(); }
   bool isOpened() const override { return m_objDecoder.isOpened(); }
   int decode(const char* data, int size, int64_t token) override {
+    m_nIndex = data != nullptr ? m_rUnits.indexOf(data, static_cast<size_t>(size)) : -1;
     m_nStart = getMicroSeconds();
     return m_objDecoder.decode(data, size, token);
   }
@@ -90,7 +117,7 @@ class TimedDecoder : public IVideoDecoder {
     const int result = m_objDecoder.nextPicture(picture, token);
     if (result == 1) {
       std::lock_guard<std::mutex> lock(m_mutex);
-      m_vecSpans.push_back({m_nStart, getMicroSeconds()});
+      m_vecSpans.push_back({m_nIndex, m_nStart, getMicroSeconds()});
     }
     return result;
   }
@@ -102,7 +129,9 @@ class TimedDecoder : public IVideoDecoder {
   }
 
  private:
+  const UnitIndex& m_rUnits;
   H264Decoder m_objDecoder;
+  int m_nIndex = -1;     // the serving thread's only
   int64_t m_nStart = 0;  // the serving thread's only
   std::mutex m_mutex;
   std::vector<Span> m_vecSpans;
@@ -229,7 +258,6 @@ void summarise(std::vector<std::unique_ptr<WallPlayer>>& players, int64_t start,
   trial.worstFps = 1e9;
   std::vector<double> waiting, decode, draw;
   for (auto& player : players) {
-    const std::vector<int> indices = player->live->decodedIndices();
     const std::vector<TimedDecoder::Span> spans = player->decoder->spans();
     std::vector<int64_t> onScreen;
     {
@@ -238,9 +266,9 @@ void summarise(std::vector<std::unique_ptr<WallPlayer>>& players, int64_t start,
     }
     // The k-th picture in the window is the k-th decoded one.
     std::vector<double> lateness;
-    const size_t count = std::min({indices.size(), spans.size(), onScreen.size()});
+    const size_t count = std::min(spans.size(), onScreen.size());
     for (size_t k = 0; k < count; ++k) {
-      const int64_t pushed = player->live->pushTime(indices[k]);
+      const int64_t pushed = player->live->pushTime(spans[k].index);
       if (pushed == 0 || pushed < start + kWarmUpUs) continue;
       lateness.push_back((onScreen[k] - pushed) / 1000.0);
       waiting.push_back((spans[k].start - pushed) / 1000.0);
@@ -287,13 +315,14 @@ void pushStreams(std::vector<std::unique_ptr<WallPlayer>>& players, const std::v
   }
 }
 
-Trial runTrial(Wall& wall, int n, const std::vector<kxh264::AccessUnit>& units, double seconds) {
+Trial runTrial(Wall& wall, int n, const std::vector<kxh264::AccessUnit>& units, const UnitIndex& index,
+               double seconds) {
   const std::vector<HWND> windows = wall.open(n);
   std::vector<std::unique_ptr<WallPlayer>> players;
   std::map<HWND, WallPlayer*> byWindow;
   for (HWND window : windows) {
     auto player = std::make_unique<WallPlayer>();
-    auto decoder = std::make_unique<TimedDecoder>();
+    auto decoder = std::make_unique<TimedDecoder>(index);
     player->decoder = decoder.get();
     player->live = std::make_unique<kxbench::LivePlayerUnderTest>(window, kWindowWidth, kWindowHeight, std::move(decoder));
     byWindow[window] = player.get();
@@ -339,12 +368,13 @@ void printTrial(int n, const Trial& t) {
 }
 
 // Doubling from 8, then halving the interval between the last pass and the first failure.
-void search(Wall& wall, const std::vector<kxh264::AccessUnit>& units, double seconds, double ideal) {
+void search(Wall& wall, const std::vector<kxh264::AccessUnit>& units, const UnitIndex& index, double seconds,
+            double ideal) {
   std::printf("%s:\n", wall.name());
   int good = 0, bad = 0;
   Trial goodTrial, badTrial;
   auto run = [&](int n) {
-    const Trial trial = runTrial(wall, n, units, seconds);
+    const Trial trial = runTrial(wall, n, units, index, seconds);
     printTrial(n, trial);
     if (trial.pass) {
       good = n;
@@ -410,12 +440,14 @@ pid_t startXvfbIfNeeded() {
 int main(int argc, char** argv) {
   const double seconds = argc > 1 ? std::atof(argv[1]) : 6.0;
   const std::string which = argc > 2 ? argv[2] : "both";
-  const std::string path = kxbench::liveStream704x576(10);
+  // Every frame of a trial is a unit of its own (told apart by its bytes).
+  const std::string path = kxbench::liveStream704x576(std::max(10, static_cast<int>(seconds) + 1));
   if (path.empty()) {
     std::fprintf(stderr, "ffmpeg could not make the 704x576 stream\n");
     return 1;
   }
   const std::vector<kxh264::AccessUnit> units = kxh264::splitAccessUnits(path);
+  const UnitIndex index(units);
   const ProcessorTime before = ProcessorTime::now();
   std::this_thread::sleep_for(std::chrono::seconds(1));
   const double otherLoad = ProcessorTime::now().machine - before.machine;
@@ -428,7 +460,7 @@ int main(int argc, char** argv) {
 
   if (which == "memory" || which == "both") {
     MemoryWall memory;
-    search(memory, units, seconds, ideal);
+    search(memory, units, index, seconds, ideal);
   }
   if (which == "qt" || which == "both") {
     const pid_t xvfb = startXvfbIfNeeded();
@@ -437,7 +469,7 @@ int main(int argc, char** argv) {
     {
       QApplication app(qtArgc, argv);
       QtWall qt;
-      search(qt, units, seconds, ideal);
+      search(qt, units, index, seconds, ideal);
     }
     if (xvfb > 0) {
       kill(xvfb, SIGTERM);
