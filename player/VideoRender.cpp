@@ -419,8 +419,9 @@ platform::HRESULT VideoRender::copyPixelToSurface(const void* pixels, int width,
     if (hr != DDERR_WASSTILLDRAWING || tries >= kMaxStillDrawingRetries) return kFailed;
   }
   // The one copy of the picture on its way to the window: the decoder's memory is reused by the next
-  // decode, while the surface must keep this picture for the blits below and the draw callback.
-  // Never more than the surface holds.
+  // decode, while the surface must keep this picture for the blits below and the draw callback. A
+  // paused redraw copies the same picture again: it draws through the whole chain, like any picture,
+  // so that a changed window size, zoom or callback applies to it. Never more than the surface holds.
   const int rows = height < desc.height ? height : desc.height;
   if (m_bYuv) {
     const auto* picture = static_cast<const DecodedPicture*>(pixels);
