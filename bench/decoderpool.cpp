@@ -12,7 +12,7 @@
 // Each trial prints the cost per displayed frame, split into waiting (pushed -> decoding starts),
 // decode (inside libavcodec) and draw (decoded -> in the window), and how many processors were busy:
 // this process's own, and the whole machine's (other processes included). The figure is N / ideal.
-//   bench_decoderpool [seconds per trial (default 6)] [memory|qt|both (default both)]
+//   bench_decoderpool [seconds per trial (default 6)] [memory|qt|both (default both)] [first N (default 8)]
 #include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
@@ -353,8 +353,10 @@ Trial runTrial(Wall& wall, int n, const std::vector<kxh264::AccessUnit>& units, 
   summarise(players, start, seconds, trial);
   trial.processBusy = (atEnd.process - atWarmUp.process) / measured;
   trial.machineBusy = (atEnd.machine - atWarmUp.machine) / measured;
-  players.clear();
+  // Every player stops drawing before the observer and the times it writes to go.
+  for (auto& player : players) player->live.reset();
   wall.display().setDrawObserver(nullptr);
+  players.clear();
   wall.close();
   return trial;
 }
@@ -367,9 +369,9 @@ void printTrial(int n, const Trial& t) {
   std::fflush(stdout);
 }
 
-// Doubling from 8, then halving the interval between the last pass and the first failure.
+// Doubling from the first N, then halving the interval between the last pass and the first failure.
 void search(Wall& wall, const std::vector<kxh264::AccessUnit>& units, const UnitIndex& index, double seconds,
-            double ideal) {
+            double ideal, int firstN) {
   std::printf("%s:\n", wall.name());
   int good = 0, bad = 0;
   Trial goodTrial, badTrial;
@@ -384,7 +386,7 @@ void search(Wall& wall, const std::vector<kxh264::AccessUnit>& units, const Unit
       badTrial = trial;
     }
   };
-  for (int n = 8; bad == 0 && n <= 4 * ideal + 8; n *= 2) run(n);
+  for (int n = firstN; bad == 0 && n <= 4 * ideal + 8; n *= 2) run(n);
   if (bad == 0) bad = good + 1;  // never failed within the range tried
   while (bad > good + 1) run((good + bad) / 2);
   std::printf("  largest N: %d; N / ideal = %.2f (goal 0.6, mark 0.7)\n", good, ideal > 0 ? good / ideal : 0.0);
@@ -440,6 +442,7 @@ pid_t startXvfbIfNeeded() {
 int main(int argc, char** argv) {
   const double seconds = argc > 1 ? std::atof(argv[1]) : 6.0;
   const std::string which = argc > 2 ? argv[2] : "both";
+  const int firstN = argc > 3 ? std::max(1, std::atoi(argv[3])) : 8;
   // Every frame of a trial is a unit of its own (told apart by its bytes).
   const std::string path = kxbench::liveStream704x576(std::max(10, static_cast<int>(seconds) + 1));
   if (path.empty()) {
@@ -460,7 +463,7 @@ int main(int argc, char** argv) {
 
   if (which == "memory" || which == "both") {
     MemoryWall memory;
-    search(memory, units, index, seconds, ideal);
+    search(memory, units, index, seconds, ideal, firstN);
   }
   if (which == "qt" || which == "both") {
     const pid_t xvfb = startXvfbIfNeeded();
@@ -469,7 +472,7 @@ int main(int argc, char** argv) {
     {
       QApplication app(qtArgc, argv);
       QtWall qt;
-      search(qt, units, index, seconds, ideal);
+      search(qt, units, index, seconds, ideal, firstN);
     }
     if (xvfb > 0) {
       kill(xvfb, SIGTERM);
