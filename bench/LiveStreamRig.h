@@ -95,17 +95,16 @@ inline double percentile(std::vector<double> values, double p) {
 class LivePlayerUnderTest {
  public:
   LivePlayerUnderTest(int windowWidth, int windowHeight, unsigned maxDelayMs, DecoderManager* manager = nullptr)
-      : m_player(getMicroSeconds, nullptr, manager), m_window(createOffscreenWindow(windowWidth, windowHeight)) {
-    m_player.setLivePlayFlag(true);
-    m_player.setMaxDelayTime(maxDelayMs);
-    m_player.openVideo();
-    m_player.setVideoWindow(m_window, 0, 0, windowWidth, windowHeight);
-    m_player.setDecodeCallBack(0, &LivePlayerUnderTest::onDecode, this);
-    m_player.playVideo();
-  }
+      : LivePlayerUnderTest(createOffscreenWindow(windowWidth, windowHeight), true, windowWidth, windowHeight,
+                            maxDelayMs, manager, nullptr) {}
+  // Draws into a window of the caller's (any backend), decoding with the given decoder (null: the
+  // player's own). No decode callback is set (it would copy every picture): the caller's decoder tells
+  // which frame each picture shows.
+  LivePlayerUnderTest(HWND window, int windowWidth, int windowHeight, std::unique_ptr<IVideoDecoder> decoder)
+      : LivePlayerUnderTest(window, false, windowWidth, windowHeight, 0, nullptr, std::move(decoder)) {}
   ~LivePlayerUnderTest() {
     m_player.closeVideo();
-    destroyOffscreenWindow(m_window);
+    if (m_bOwnsWindow) destroyOffscreenWindow(m_window);
   }
 
   // Pushes frame i (timestamp i * 40 ms) now; false when the queue refused it.
@@ -145,8 +144,24 @@ class LivePlayerUnderTest {
 
   H264VideoPlayerImpl& player() { return m_player; }
   HWND window() const { return m_window; }
+  // The push time of frame index (0 when it was not pushed).
+  int64_t pushTime(int index) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return index >= 0 && static_cast<size_t>(index) < m_pushTimes.size() ? m_pushTimes[static_cast<size_t>(index)] : 0;
+  }
 
  private:
+  LivePlayerUnderTest(HWND window, bool ownsWindow, int windowWidth, int windowHeight, unsigned maxDelayMs,
+                      DecoderManager* manager, std::unique_ptr<IVideoDecoder> decoder)
+      : m_player(getMicroSeconds, std::move(decoder), manager), m_window(window), m_bOwnsWindow(ownsWindow) {
+    m_player.setLivePlayFlag(true);
+    m_player.setMaxDelayTime(maxDelayMs);
+    m_player.openVideo();
+    m_player.setVideoWindow(m_window, 0, 0, windowWidth, windowHeight);
+    if (ownsWindow) m_player.setDecodeCallBack(0, &LivePlayerUnderTest::onDecode, this);
+    m_player.playVideo();
+  }
+
   static long onDecode(long, const char*, long, FRAME_INFO* info, void* user) {
     auto* self = static_cast<LivePlayerUnderTest*>(user);
     // FRAME_INFO carries the timestamp / 90: back to the frame index.
@@ -158,6 +173,7 @@ class LivePlayerUnderTest {
 
   H264VideoPlayerImpl m_player;
   HWND m_window;
+  bool m_bOwnsWindow;
   std::mutex m_mutex;
   std::vector<int64_t> m_pushTimes;
   std::vector<int> m_decodedIndices;

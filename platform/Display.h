@@ -47,6 +47,8 @@ class Clipper {
   virtual HRESULT setWindow(WindowId window) = 0;
 };
 
+enum class LockMode { ReadWrite, WriteOnly };
+
 class Surface {
  public:
   virtual ~Surface() = default;
@@ -54,8 +56,9 @@ class Surface {
   virtual int height() const = 0;
   virtual SurfaceFormat format() const = 0;
   // Write access to the pixels. DDERR_SURFACELOST until the device restores its surfaces,
-  // DDERR_WASSTILLDRAWING while a blit is busy (try again).
-  virtual HRESULT lock(SurfaceDesc& desc) = 0;
+  // DDERR_WASSTILLDRAWING while a blit is busy (try again). WriteOnly (DDLOCK_WRITEONLY): the caller
+  // writes every pixel it needs and reads none, so the pixels it finds are undefined.
+  virtual HRESULT lock(SurfaceDesc& desc, LockMode mode = LockMode::ReadWrite) = 0;
   virtual HRESULT unlock() = 0;
   // Copies srcRect of src (null: all of it) into dstRect of this surface (null: all of it), scaled and
   // converted to this surface's format. On the primary surface, dstRect is in the surface's (the
@@ -141,6 +144,9 @@ class Display {
  public:
   virtual ~Display() = default;
   virtual std::vector<MonitorInfo> monitors() const = 0;
+  // Grows whenever the monitors change: a window's monitor found before stays valid while this and the
+  // window's geometry stay the same.
+  virtual std::uint64_t monitorChanges() const = 0;
   // The primary monitor's size (what a single display reports as the screen).
   virtual int screenWidth() const = 0;
   virtual int screenHeight() const = 0;

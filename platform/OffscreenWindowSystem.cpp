@@ -16,9 +16,18 @@ OffscreenWindowSystem& OffscreenWindowSystem::instance() {
   return windows;
 }
 
+using ReadLock = std::shared_lock<std::shared_mutex>;
+using WriteLock = std::unique_lock<std::shared_mutex>;
+
+void OffscreenWindowSystem::Framebuffer::clear(int clientWidth, int clientHeight) {
+  width = clientWidth;
+  height = clientHeight;
+  pixels.assign(static_cast<size_t>(clientWidth) * clientHeight + kSparePixels, kOpaqueBlack);
+}
+
 WindowId OffscreenWindowSystem::create(WindowId parent, int x, int y, int clientWidth, int clientHeight) {
   if (clientWidth < 0 || clientHeight < 0) return 0;
-  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  WriteLock lock(m_mutex);
   if (parent != 0 && find(parent) == nullptr) return 0;
   const WindowId id = registerWindow(*this);
   Window& window = m_mapWindows[id];
@@ -27,32 +36,58 @@ WindowId OffscreenWindowSystem::create(WindowId parent, int x, int y, int client
   window.y = y;
   window.width = clientWidth;
   window.height = clientHeight;
-  window.pixels.assign(static_cast<size_t>(clientWidth) * clientHeight + kSparePixels, kOpaqueBlack);
+  window.framebuffer = std::make_shared<Framebuffer>();
+  window.framebuffer->clear(clientWidth, clientHeight);
+  window.geometry = std::make_shared<WindowGeometry>(WindowGeometry::State{screenOrigin(window), clientWidth, clientHeight});
   return id;
 }
 
 void OffscreenWindowSystem::destroy(WindowId window) {
-  std::lock_guard<std::recursive_mutex> lock(m_mutex);
-  if (m_mapWindows.erase(window) != 0) unregisterWindow(window);
+  std::shared_ptr<WindowGeometry> geometry;
+  {
+    WriteLock lock(m_mutex);
+    auto found = m_mapWindows.find(window);
+    if (found == m_mapWindows.end()) return;
+    geometry = found->second.geometry;
+    m_mapWindows.erase(found);
+    unregisterWindow(window);
+  }
+  geometry->close();
+}
+
+void OffscreenWindowSystem::publishGeometry(WindowId window) {
+  const Window* found = find(window);
+  if (found == nullptr) return;
+  found->geometry->update(screenOrigin(*found), found->width, found->height);
+  for (const auto& [id, child] : m_mapWindows) {
+    if (child.parent == window) publishGeometry(id);
+  }
 }
 
 bool OffscreenWindowSystem::move(WindowId window, int x, int y) {
-  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  WriteLock lock(m_mutex);
   auto found = m_mapWindows.find(window);
   if (found == m_mapWindows.end()) return false;
   found->second.x = x;
   found->second.y = y;
+  publishGeometry(window);
   return true;
 }
 
 bool OffscreenWindowSystem::resize(WindowId window, int clientWidth, int clientHeight) {
   if (clientWidth < 0 || clientHeight < 0) return false;
-  std::lock_guard<std::recursive_mutex> lock(m_mutex);
-  auto found = m_mapWindows.find(window);
-  if (found == m_mapWindows.end()) return false;
-  found->second.width = clientWidth;
-  found->second.height = clientHeight;
-  found->second.pixels.assign(static_cast<size_t>(clientWidth) * clientHeight + kSparePixels, kOpaqueBlack);
+  std::shared_ptr<Framebuffer> framebuffer;
+  {
+    WriteLock lock(m_mutex);
+    auto found = m_mapWindows.find(window);
+    if (found == m_mapWindows.end()) return false;
+    found->second.width = clientWidth;
+    found->second.height = clientHeight;
+    framebuffer = found->second.framebuffer;
+    publishGeometry(window);
+  }
+  std::lock_guard<std::mutex> pixels(framebuffer->mutex);
+  framebuffer->clear(clientWidth, clientHeight);
   return true;
 }
 
@@ -72,19 +107,26 @@ Point OffscreenWindowSystem::screenOrigin(const Window& window) const {
   return origin;
 }
 
+std::shared_ptr<OffscreenWindowSystem::Framebuffer> OffscreenWindowSystem::framebufferOf(WindowId window) const {
+  ReadLock lock(m_mutex);
+  const Window* found = find(window);
+  return found != nullptr ? found->framebuffer : nullptr;
+}
+
 bool OffscreenWindowSystem::readPixels(WindowId window, std::vector<std::uint32_t>& bgra, int& width,
                                        int& height) const {
-  std::lock_guard<std::recursive_mutex> lock(m_mutex);
-  const Window* found = find(window);
-  if (found == nullptr) return false;
-  bgra.assign(found->pixels.begin(), found->pixels.begin() + static_cast<size_t>(found->width) * found->height);
-  width = found->width;
-  height = found->height;
+  const std::shared_ptr<Framebuffer> framebuffer = framebufferOf(window);
+  if (!framebuffer) return false;
+  std::lock_guard<std::mutex> lock(framebuffer->mutex);
+  bgra.assign(framebuffer->pixels.begin(),
+              framebuffer->pixels.begin() + static_cast<size_t>(framebuffer->width) * framebuffer->height);
+  width = framebuffer->width;
+  height = framebuffer->height;
   return true;
 }
 
 int OffscreenWindowSystem::pump(WindowId window, std::vector<WindowMessage>& out) {
-  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  WriteLock lock(m_mutex);
   auto found = m_mapWindows.find(window);
   if (found == m_mapWindows.end()) return 0;
   std::vector<WindowMessage> queued;
@@ -95,21 +137,22 @@ int OffscreenWindowSystem::pump(WindowId window, std::vector<WindowMessage>& out
 
 bool OffscreenWindowSystem::withFramebuffer(WindowId window,
                                             const std::function<void(std::uint8_t*, int, int)>& fn) {
-  std::lock_guard<std::recursive_mutex> lock(m_mutex);
-  auto found = m_mapWindows.find(window);
-  if (found == m_mapWindows.end()) return false;
-  Window& w = found->second;
-  fn(reinterpret_cast<std::uint8_t*>(w.pixels.data()), w.width, w.height);
+  // The caller's drawing runs under this window's lock only; a window closed meanwhile keeps its
+  // pixels until the drawing ends.
+  const std::shared_ptr<Framebuffer> framebuffer = framebufferOf(window);
+  if (!framebuffer) return false;
+  std::lock_guard<std::mutex> lock(framebuffer->mutex);
+  fn(reinterpret_cast<std::uint8_t*>(framebuffer->pixels.data()), framebuffer->width, framebuffer->height);
   return true;
 }
 
 bool OffscreenWindowSystem::isWindow(WindowId window) const {
-  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  ReadLock lock(m_mutex);
   return find(window) != nullptr;
 }
 
 bool OffscreenWindowSystem::getClientRect(WindowId window, Rect& rect) const {
-  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  ReadLock lock(m_mutex);
   const Window* found = find(window);
   if (found == nullptr) return false;
   rect = {0, 0, found->width, found->height};
@@ -117,7 +160,7 @@ bool OffscreenWindowSystem::getClientRect(WindowId window, Rect& rect) const {
 }
 
 bool OffscreenWindowSystem::getWindowRect(WindowId window, Rect& rect) const {
-  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  ReadLock lock(m_mutex);
   const Window* found = find(window);
   if (found == nullptr) return false;
   const Point origin = screenOrigin(*found);
@@ -126,13 +169,13 @@ bool OffscreenWindowSystem::getWindowRect(WindowId window, Rect& rect) const {
 }
 
 WindowId OffscreenWindowSystem::getParent(WindowId window) const {
-  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  ReadLock lock(m_mutex);
   const Window* found = find(window);
   return found != nullptr ? found->parent : 0;
 }
 
 bool OffscreenWindowSystem::clientToScreen(WindowId window, Point& point) const {
-  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  ReadLock lock(m_mutex);
   const Window* found = find(window);
   if (found == nullptr) return false;
   const Point origin = screenOrigin(*found);
@@ -142,7 +185,7 @@ bool OffscreenWindowSystem::clientToScreen(WindowId window, Point& point) const 
 }
 
 bool OffscreenWindowSystem::invalidateRect(WindowId window, const Rect* rect, bool erase) {
-  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  WriteLock lock(m_mutex);
   auto found = m_mapWindows.find(window);
   if (found == m_mapWindows.end()) return false;
   // The repaint request is queued like a message (wParam says erase); its rectangle is kept aside.
@@ -152,7 +195,7 @@ bool OffscreenWindowSystem::invalidateRect(WindowId window, const Rect* rect, bo
 }
 
 std::vector<Rect> OffscreenWindowSystem::takeInvalidated(WindowId window) {
-  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  WriteLock lock(m_mutex);
   std::vector<Rect> rects;
   auto found = m_mapWindows.find(window);
   if (found != m_mapWindows.end()) rects.swap(found->second.invalidated);
@@ -161,7 +204,7 @@ std::vector<Rect> OffscreenWindowSystem::takeInvalidated(WindowId window) {
 
 bool OffscreenWindowSystem::postMessage(WindowId window, std::uint32_t message, std::uintptr_t wParam,
                                         std::intptr_t lParam) {
-  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  WriteLock lock(m_mutex);
   auto found = m_mapWindows.find(window);
   if (found == m_mapWindows.end()) return false;
   found->second.queue.push_back({window, message, wParam, lParam});
@@ -170,6 +213,12 @@ bool OffscreenWindowSystem::postMessage(WindowId window, std::uint32_t message, 
 
 Display* OffscreenWindowSystem::displayOf(WindowId window) {
   return isWindow(window) ? &MemoryDisplay::instance() : nullptr;
+}
+
+std::shared_ptr<const WindowGeometry> OffscreenWindowSystem::geometryOf(WindowId window) {
+  ReadLock lock(m_mutex);
+  const Window* found = find(window);
+  return found != nullptr ? found->geometry : nullptr;
 }
 
 }  // namespace platform

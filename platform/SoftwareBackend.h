@@ -37,6 +37,9 @@ class SoftwareBackend {
                                 const std::function<void(std::uint8_t* bits, int pitch, int width, int height)>& fn) = 0;
   // A picture reached the window's client area at rect (client coordinates).
   virtual void windowDrawn(WindowId window, const Rect& rect) = 0;
+  // What the surfaces call when a picture reached a window: the backend's windowDrawn, then the draw
+  // observer if one is set.
+  virtual void pictureReached(WindowId window, const Rect& rect) = 0;
 };
 
 }  // namespace platform

@@ -68,7 +68,7 @@ void SoftwareD2DRenderTarget::drawBitmap(D2DBitmap& bitmap, const Rect& dstRect,
     m_bFailed = true;
     return;
   }
-  if (!written.isEmpty()) m_rBackend.windowDrawn(m_hWnd, written);
+  if (!written.isEmpty()) m_rBackend.pictureReached(m_hWnd, written);
 }
 
 HRESULT SoftwareD2DRenderTarget::endDraw() {

@@ -2,6 +2,8 @@
 
 #include <strings.h>
 
+#include <algorithm>
+
 #include "platform/SoftwareD2D.h"
 #include "platform/SoftwareDevice.h"
 
@@ -18,7 +20,25 @@ std::string SoftwareDisplay::deviceNameOf(size_t index) { return "\\\\.\\DISPLAY
 
 void SoftwareDisplay::setMonitors(const std::vector<Monitor>& monitors) {
   std::lock_guard<std::mutex> lock(m_mutex);
+  const bool same = monitors.size() == m_vecMonitors.size() &&
+                    std::equal(monitors.begin(), monitors.end(), m_vecMonitors.begin(),
+                               [](const Monitor& a, const Monitor& b) {
+                                 return a.rect == b.rect && a.bitsPerPixel == b.bitsPerPixel;
+                               });
+  if (same) return;
   m_vecMonitors = monitors;
+  m_nMonitorChanges.fetch_add(1);
+}
+
+void SoftwareDisplay::setDrawObserver(DrawObserver observer) {
+  m_bObserved.store(false);
+  m_fnDrawObserver = std::move(observer);
+  m_bObserved.store(static_cast<bool>(m_fnDrawObserver));
+}
+
+void SoftwareDisplay::pictureReached(WindowId window, const Rect& rect) {
+  windowDrawn(window, rect);
+  if (m_bObserved.load()) m_fnDrawObserver(window, rect);
 }
 
 std::vector<MonitorInfo> SoftwareDisplay::monitors() const {

@@ -1,4 +1,7 @@
 #pragma once
+#include <atomic>
+#include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -23,6 +26,7 @@ class SoftwareDisplay : public Display, public SoftwareBackend {
 
   // Display
   std::vector<MonitorInfo> monitors() const override;
+  std::uint64_t monitorChanges() const override { return m_nMonitorChanges.load(); }
   int screenWidth() const override;
   int screenHeight() const override;
   std::vector<DisplayDriver> drivers() const override;
@@ -30,8 +34,14 @@ class SoftwareDisplay : public Display, public SoftwareBackend {
   bool displaySettings(const std::string& deviceName, DisplaySettings& settings) const override;
   HRESULT createD2DFactory(std::unique_ptr<D2DFactory>& factory) override;
 
+  // Benchmarks: observer is called on the drawing thread after every picture that reached a window
+  // of this display (null: none). Set or cleared only while nothing draws.
+  using DrawObserver = std::function<void(WindowId window, const Rect& rect)>;
+  void setDrawObserver(DrawObserver observer);
+
   // SoftwareBackend
   DisplayFailures& failures() override { return m_objFailures; }
+  void pictureReached(WindowId window, const Rect& rect) final;
   bool monitorOf(const std::string& deviceName, Rect& rect, int& bitsPerPixel) const override;
 
  protected:
@@ -44,7 +54,10 @@ class SoftwareDisplay : public Display, public SoftwareBackend {
   const std::intptr_t m_nFirstHandle;
   mutable std::mutex m_mutex;
   std::vector<Monitor> m_vecMonitors;
+  std::atomic<std::uint64_t> m_nMonitorChanges{0};
   DisplayFailures m_objFailures;
+  DrawObserver m_fnDrawObserver;
+  std::atomic<bool> m_bObserved{false};
 };
 
 }  // namespace platform

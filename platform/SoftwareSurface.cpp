@@ -44,7 +44,7 @@ SoftwareSurface::SoftwareSurface(std::shared_ptr<SoftwareDeviceState> device, Ki
     : m_pDevice(std::move(device)), m_eKind(kind), m_nWidth(width), m_nHeight(height), m_eFormat(format) {
   if (m_eKind == Kind::Offscreen) {
     m_nPitch = pitchOf(width, format);
-    m_vecPixels.assign(storageOf(m_nPitch, height, format) + kSwsPadding, 0);
+    m_pPixels = std::make_shared<Pixels>(storageOf(m_nPitch, height, format) + kSwsPadding, 0);
   }
 }
 
@@ -57,26 +57,48 @@ HRESULT SoftwareSurface::busyOrLost() {
 }
 
 void SoftwareSurface::describe(SurfaceDesc& desc) const {
-  desc.bits = const_cast<std::uint8_t*>(m_vecPixels.data());
+  desc.bits = m_pPixels->data();
   desc.pitch = m_nPitch;
   desc.width = m_nWidth;
   desc.height = m_nHeight;
   desc.format = m_eFormat;
 }
 
-HRESULT SoftwareSurface::lock(SurfaceDesc& desc) {
+HRESULT SoftwareSurface::lock(SurfaceDesc& desc, LockMode mode) {
   if (m_eKind == Kind::Primary) return DDERR_UNSUPPORTED;
   const HRESULT state = busyOrLost();
   if (state != DD_OK) return state;
-  if (!materialize()) return DDERR_GENERIC;
+  if (mode == LockMode::WriteOnly) {
+    m_pPendingYuv.reset();  // every pixel is written anew
+  } else if (!materialize()) {
+    return DDERR_GENERIC;
+  }
+  detach(mode);
   describe(desc);
   return DD_OK;
+}
+
+void SoftwareSurface::detach(LockMode mode) {
+  if (m_pPixels.use_count() == 1) return;
+  if (mode == LockMode::ReadWrite) {
+    m_pPixels = std::make_shared<Pixels>(*m_pPixels);
+    return;
+  }
+  // A decoded picture a frame enters this way every time: the two memories take turns.
+  std::shared_ptr<Pixels> previous = std::move(m_pPixels);
+  if (m_pSpare && m_pSpare.use_count() == 1) {
+    m_pPixels = std::move(m_pSpare);
+  } else {
+    m_pPixels = std::make_shared<Pixels>(previous->size(), 0);
+  }
+  m_pSpare = std::move(previous);
 }
 
 HRESULT SoftwareSurface::getDC(SurfaceDesc& desc) {
   if (m_eKind == Kind::Primary || m_eFormat == SurfaceFormat::Yv12) return DDERR_CANTCREATEDC;
   if (m_pDevice->backend.failures().deviceContext.consume()) return DDERR_CANTCREATEDC;
   if (!materialize()) return DDERR_CANTCREATEDC;
+  detach(LockMode::ReadWrite);  // the callback draws on the pixels
   describe(desc);
   return DD_OK;
 }
@@ -87,27 +109,28 @@ HRESULT SoftwareSurface::setClipper(Clipper* clipper) {
 }
 
 PixelPlanes SoftwareSurface::ownPlanes() const {
-  if (m_eFormat == SurfaceFormat::Yv12) return yv12Planes(m_vecPixels.data(), m_nPitch, m_nWidth, m_nHeight);
+  if (m_eFormat == SurfaceFormat::Yv12) return yv12Planes(m_pPixels->data(), m_nPitch, m_nWidth, m_nHeight);
   PixelPlanes p;
   p.format = m_eFormat;
   p.width = m_nWidth;
   p.height = m_nHeight;
-  p.data[0] = m_vecPixels.data();
+  p.data[0] = m_pPixels->data();
   p.pitch[0] = m_nPitch;
   return p;
 }
 
 PixelPlanes SoftwareSurface::planes() const {
-  if (m_bPendingYuv) return yv12Planes(m_vecPendingYuv.data(), m_nPendingPitch, m_nWidth, m_nHeight);
+  if (m_pPendingYuv) return yv12Planes(m_pPendingYuv->data(), m_nPendingPitch, m_nWidth, m_nHeight);
   return ownPlanes();
 }
 
 bool SoftwareSurface::materialize() {
-  if (!m_bPendingYuv) return true;
-  m_bPendingYuv = false;
-  const PixelPlanes source = yv12Planes(m_vecPendingYuv.data(), m_nPendingPitch, m_nWidth, m_nHeight);
+  if (!m_pPendingYuv) return true;
+  const std::shared_ptr<const Pixels> pending = std::move(m_pPendingYuv);
+  const PixelPlanes source = yv12Planes(pending->data(), m_nPendingPitch, m_nWidth, m_nHeight);
   const Rect whole{0, 0, m_nWidth, m_nHeight};
-  return m_objBlitter.blit(source, whole, m_vecPixels.data(), m_nPitch, m_eFormat, whole, whole);
+  detach(LockMode::WriteOnly);  // the conversion writes every pixel
+  return m_objBlitter.blit(source, whole, m_pPixels->data(), m_nPitch, m_eFormat, whole, whole);
 }
 
 HRESULT SoftwareSurface::blt(const Rect* dstRect, Surface& src, const Rect* srcRect) {
@@ -123,27 +146,28 @@ HRESULT SoftwareSurface::blt(const Rect* dstRect, Surface& src, const Rect* srcR
     if (failures.primaryBlit.consume()) return DDERR_GENERIC;
     return bltToWindow(to, source->planes(), from);
   }
-  if (source->m_eFormat == SurfaceFormat::Yv12 && m_eFormat == SurfaceFormat::Bgra32 &&
+  // Onto 8 bits a channel only: a 16-bit surface must show its own rounding.
+  const bool fullDepth = m_eFormat == SurfaceFormat::Bgra32 || m_eFormat == SurfaceFormat::Bgr24;
+  if (source->m_eFormat == SurfaceFormat::Yv12 && fullDepth &&
       source->m_nWidth == m_nWidth && source->m_nHeight == m_nHeight && isWhole(srcRect, m_nWidth, m_nHeight) &&
       isWhole(dstRect, m_nWidth, m_nHeight)) {
-    // Kept as planes; converted when the pixels are needed.
-    m_vecPendingYuv = source->m_vecPixels;
+    // Kept as planes (the source's memory, shared); converted when the pixels are needed.
+    m_pPendingYuv = source->m_pPixels;
     m_nPendingPitch = source->m_nPitch;
-    m_bPendingYuv = true;
     return DD_OK;
   }
   if (!materialize()) return DDERR_GENERIC;
+  detach(LockMode::ReadWrite);
   const Rect whole{0, 0, m_nWidth, m_nHeight};
-  return m_objBlitter.blit(source->planes(), from, m_vecPixels.data(), m_nPitch, m_eFormat, to, whole)
+  return m_objBlitter.blit(source->planes(), from, m_pPixels->data(), m_nPitch, m_eFormat, to, whole)
              ? DD_OK
              : DDERR_GENERIC;
 }
 
 HRESULT SoftwareSurface::bltToWindow(const Rect& dstRect, const PixelPlanes& source, const Rect& srcRect) {
-  const WindowId window = m_pClipper != nullptr ? m_pClipper->window() : 0;
-  if (window == 0) return DDERR_GENERIC;
+  WindowId window = 0;
   Point origin;
-  if (!windows().clientToScreen(window, origin)) return DDERR_GENERIC;
+  if (m_pClipper == nullptr || !m_pClipper->windowOrigin(window, origin)) return DDERR_GENERIC;
   // Monitor coordinates to the window's client coordinates.
   const Rect client = dstRect.offset(m_pDevice->monitor.left - origin.x, m_pDevice->monitor.top - origin.y);
   bool drawn = false;
@@ -155,7 +179,7 @@ HRESULT SoftwareSurface::bltToWindow(const Rect& dstRect, const PixelPlanes& sou
         drawn = m_objBlitter.blit(source, srcRect, bits, pitch, SurfaceFormat::Bgra32, client, area);
       });
   if (!known || !drawn) return DDERR_GENERIC;
-  if (!written.isEmpty()) m_pDevice->backend.windowDrawn(window, written);
+  if (!written.isEmpty()) m_pDevice->backend.pictureReached(window, written);
   return DD_OK;
 }
 

@@ -7,6 +7,7 @@
 #include "platform/Display.h"
 #include "platform/SoftwareBackend.h"
 #include "platform/SoftwareBlitter.h"
+#include "platform/SoftwareClipper.h"
 
 namespace platform {
 
@@ -20,22 +21,12 @@ struct SoftwareDeviceState {
   SoftwareDeviceState(SoftwareBackend& b, const Rect& m, SurfaceFormat f) : backend(b), monitor(m), rgbFormat(f) {}
 };
 
-class SoftwareClipper : public Clipper {
- public:
-  HRESULT setWindow(WindowId window) override {
-    m_hWnd.store(window);
-    return DD_OK;
-  }
-  WindowId window() const { return m_hWnd.load(); }
-
- private:
-  std::atomic<WindowId> m_hWnd{0};
-};
-
 // A surface in memory. The primary surface has no pixels of its own: a blit to it lands in the
-// clipper's window through the backend. A full-size blit from a YV12 surface onto a 32-bit RGB
-// surface keeps the planes and converts only when the pixels are needed: blitted on, they are scaled
-// and converted in one pass.
+// clipper's window through the backend. A full-size blit from a YV12 surface onto a 32-bit or 24-bit
+// RGB surface keeps the planes and converts only when the pixels are needed: blitted on, they are
+// scaled and converted in one pass. The planes are kept by sharing the YV12 surface's memory, not by a copy:
+// a later write to the YV12 surface first gives it other memory (its spare, when nobody else holds
+// that), so the RGB surface still shows the picture it was given.
 class SoftwareSurface : public Surface {
  public:
   enum class Kind { Primary, Offscreen };
@@ -44,7 +35,7 @@ class SoftwareSurface : public Surface {
   int width() const override { return m_nWidth; }
   int height() const override { return m_nHeight; }
   SurfaceFormat format() const override { return m_eFormat; }
-  HRESULT lock(SurfaceDesc& desc) override;
+  HRESULT lock(SurfaceDesc& desc, LockMode mode = LockMode::ReadWrite) override;
   HRESULT unlock() override { return DD_OK; }
   HRESULT blt(const Rect* dstRect, Surface& src, const Rect* srcRect) override;
   HRESULT getDC(SurfaceDesc& desc) override;
@@ -57,6 +48,9 @@ class SoftwareSurface : public Surface {
   PixelPlanes planes() const;
   PixelPlanes ownPlanes() const;
   bool materialize();
+  // Before a write: memory that no pending conversion of another surface reads. WriteOnly takes the
+  // spare (or new memory) without copying the pixels.
+  void detach(LockMode mode);
   HRESULT bltToWindow(const Rect& dstRect, const PixelPlanes& source, const Rect& srcRect);
   void describe(SurfaceDesc& desc) const;
 
@@ -66,13 +60,14 @@ class SoftwareSurface : public Surface {
   int m_nHeight;
   SurfaceFormat m_eFormat;
   int m_nPitch = 0;
-  std::vector<std::uint8_t> m_vecPixels;
+  using Pixels = std::vector<std::uint8_t>;
+  std::shared_ptr<Pixels> m_pPixels;
+  std::shared_ptr<Pixels> m_pSpare;  // the memory given up by the last detach
   SoftwareClipper* m_pClipper = nullptr;
   SoftwareBlitter m_objBlitter;
-  // YV12 planes waiting to be converted into this surface (packed as a YV12 surface of this size).
-  bool m_bPendingYuv = false;
+  // YV12 planes waiting to be converted into this surface (the memory of a YV12 surface of this size).
+  std::shared_ptr<const Pixels> m_pPendingYuv;
   int m_nPendingPitch = 0;
-  std::vector<std::uint8_t> m_vecPendingYuv;
 };
 
 }  // namespace platform

@@ -60,6 +60,10 @@ class WindowRouter : public WindowSystem {
     WindowSystem* backend = backendOf(window);
     return backend != nullptr ? backend->displayOf(window) : nullptr;
   }
+  std::shared_ptr<const WindowGeometry> geometryOf(WindowId window) override {
+    WindowSystem* backend = backendOf(window);
+    return backend != nullptr ? backend->geometryOf(window) : nullptr;
+  }
 
  private:
   mutable std::mutex m_mutex;

@@ -1,8 +1,10 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/Geometry.h"
+#include "platform/WindowGeometry.h"
 
 namespace platform {
 
@@ -40,8 +42,12 @@ class WindowSystem {
   // Queues a message for the window's own thread; never dispatches on the caller's thread. Safe from
   // any thread; false (and nothing queued) for a closed window.
   virtual bool postMessage(WindowId window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) = 0;
-  // The display a window draws through (null for an unknown window).
+  // The display a window draws through (null for an unknown window). A window keeps its display for
+  // its whole life.
   virtual Display* displayOf(WindowId window) = 0;
+  // The window's client origin and size as its backend keeps them current (null for an unknown window):
+  // what a renderer reads at every picture instead of asking the backend.
+  virtual std::shared_ptr<const WindowGeometry> geometryOf(WindowId window) = 0;
 };
 
 // The process's window layer: routes by window id to the backend that registered the window.

@@ -1,6 +1,9 @@
 #include "player/DecoderManager.h"
 
+#include <algorithm>
 #include <atomic>
+#include <utility>
+#include <vector>
 
 #include "platform/DebugOutput.h"
 #include "platform/System.h"
@@ -41,6 +44,7 @@ int DecoderManager::threadCountFor(int processors) {
 DecoderManager::DecoderManager(int count, MicroClock clock, DecoderThread::EventWaiter waiter)
     : threadCount(count < 1 ? 1 : count) {
   for (int i = 0; i < threadCount; ++i) threads.push_back(new DecoderThread(clock, waiter));
+  for (DecoderThread* thread : threads) thread->setPool(this);
 }
 
 DecoderManager::~DecoderManager() {
@@ -54,10 +58,13 @@ DecoderManager::~DecoderManager() {
     m_bClosing = true;
     stopping.swap(threads);
   }
+  // No thread borrows or wakes through this manager any more.
+  for (DecoderThread* thread : stopping) thread->setPool(nullptr);
   // Stopped without the mutex: a callback of a last pass may still call in (and finds nothing).
   for (DecoderThread* thread : stopping) {
-    // A thread cannot stop itself (the process ends from one of its callbacks): it is left alone.
-    if (thread->isCurrentThread()) continue;
+    // A thread cannot stop itself (the process ends from one of its callbacks): it is left alone, and
+    // so is a thread whose player that callback's serve borrowed (the serve gives it back on return).
+    if (thread->isCurrentThread() || thread->isLentToCurrentThread()) continue;
     delete thread;
   }
 }
@@ -140,6 +147,36 @@ bool DecoderManager::isThreadRunning(int index) {
     if (at++ == index) return thread->isRunning();
   }
   return false;
+}
+
+bool DecoderManager::lendDuePlayer(DecoderThread& thief, DecoderThread*& owner, IScheduledPlayer*& player) {
+  KXMutexLocker locker(mutex, "H264VideoPlayer", 456);
+  // The busiest first: the one with the most due players waiting.
+  std::vector<std::pair<std::size_t, DecoderThread*>> lenders;
+  for (DecoderThread* thread : threads) {
+    if (thread == &thief) continue;
+    const std::size_t due = thread->dueCount();
+    if (due > 0) lenders.emplace_back(due, thread);
+  }
+  std::stable_sort(lenders.begin(), lenders.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+  for (const auto& lender : lenders) {
+    player = lender.second->lendDuePlayer();
+    if (player != nullptr) {
+      owner = lender.second;
+      return true;
+    }
+  }
+  return false;
+}
+
+void DecoderManager::wakeIdleThreads(DecoderThread& busy, std::size_t count) {
+  KXMutexLocker locker(mutex, "H264VideoPlayer", 456);
+  for (DecoderThread* thread : threads) {
+    if (count == 0) break;
+    if (thread == &busy || !thread->isWaiting()) continue;
+    thread->wake();
+    --count;
+  }
 }
 
 void DecoderManager::logListSizes() {

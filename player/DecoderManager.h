@@ -4,26 +4,29 @@
 #include <vector>
 
 #include "player/DecoderThread.h"
+#include "player/IDecoderPool.h"
 #include "technic/KXMutex.h"
 
 class IScheduledPlayer;
 
 // The process-wide pool of decoder threads shared by every video player. Made by the first play or
 // stop of any player (instance), deleted at process exit. It owns one DecoderThread per processor,
-// up to 8 (8 above that). A playing player is registered with the thread serving the fewest players.
+// up to 8 (8 above that). A playing player is registered with the thread serving the fewest players
+// and stays listed there; a thread with nothing due serves due players of busier threads once at a
+// time (DecoderThread), so that no processor idles while a player is late.
 //
 // The manager's mutex guards the choice of thread and the insertion only: starting, stopping and the
 // wait for a pass to let go of a player happen without it, so that a decode or draw callback running on
 // a decoder thread may register and release players. The manager's mutex is taken before a thread's
 // list mutex, never the other way.
-class DecoderManager {
+class DecoderManager : public IDecoderPool {
  public:
   static constexpr int kMaxThreads = 8;
 
   // threadCount threads (tests give their own count and thread parameters).
   explicit DecoderManager(int threadCount = threadCountFor(0), MicroClock clock = getMicroSeconds,
                           DecoderThread::EventWaiter waiter = DecoderThread::EventWaiter());
-  ~DecoderManager();  // stops every thread except the calling one
+  ~DecoderManager() override;  // stops every thread except the calling one (and one lending to it)
   DecoderManager(const DecoderManager&) = delete;
   DecoderManager& operator=(const DecoderManager&) = delete;
 
@@ -49,6 +52,10 @@ class DecoderManager {
   int threadIndexOf(IScheduledPlayer* player);
   std::vector<std::size_t> listSizes();
   bool isThreadRunning(int index);
+
+  // IDecoderPool: the due player is taken from the thread with the most due players waiting.
+  bool lendDuePlayer(DecoderThread& thief, DecoderThread*& owner, IScheduledPlayer*& player) override;
+  void wakeIdleThreads(DecoderThread& busy, std::size_t count) override;
 
  private:
   DecoderThread* threadOf(IScheduledPlayer* player);

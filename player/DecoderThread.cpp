@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "platform/DebugOutput.h"
 #include "player/DecoderPassPlan.h"
+#include "player/IDecoderPool.h"
 #include "player/IScheduledPlayer.h"
 #include "technic/KXMutexLocker.h"
 #include "technic/member_function_obj.h"
@@ -28,11 +29,24 @@ DecoderThread::DecoderThread(MicroClock clock, EventWaiter waiter)
                          bind(this, &DecoderThread::teardownThread))) {}
 
 DecoderThread::~DecoderThread() {
+  setPool(nullptr);
   stop();
-  ListLock list{mutex};
-  std::lock_guard<ListLock> guard(list);
+  std::unique_lock<ListLock> guard(m_objListLock);
+  // A player lent to another thread comes back here when its serve ends.
+  m_cvUse.wait(guard, [this] { return !hasLoansElsewhere(); });
   players.clear();
   m_mapLastRedraw.clear();
+}
+
+bool DecoderThread::hasLoansElsewhere() const {
+  const platform::ThreadId self = platform::currentThreadId();
+  return std::any_of(m_mapLent.begin(), m_mapLent.end(), [self](const auto& loan) { return loan.second != self; });
+}
+
+bool DecoderThread::isLentToCurrentThread() {
+  std::lock_guard<ListLock> guard(m_objListLock);
+  const platform::ThreadId self = platform::currentThreadId();
+  return std::any_of(m_mapLent.begin(), m_mapLent.end(), [self](const auto& loan) { return loan.second == self; });
 }
 
 bool DecoderThread::isListed(IScheduledPlayer* player) const {
@@ -40,7 +54,17 @@ bool DecoderThread::isListed(IScheduledPlayer* player) const {
 }
 
 bool DecoderThread::isInUse(IScheduledPlayer* player) const {
-  return m_pServing == player || std::find(m_vecWaitingOn.begin(), m_vecWaitingOn.end(), player) != m_vecWaitingOn.end();
+  return m_pServing == player || m_mapLent.count(player) != 0 ||
+         std::find(m_vecWaitingOn.begin(), m_vecWaitingOn.end(), player) != m_vecWaitingOn.end();
+}
+
+bool DecoderThread::isInUseElsewhere(IScheduledPlayer* player) const {
+  auto lent = m_mapLent.find(player);
+  if (lent != m_mapLent.end() && lent->second != platform::currentThreadId()) return true;
+  // This thread's own pass serves or waits on its players only from this thread.
+  if (thread->isCurrentThread()) return false;
+  return m_pServing == player ||
+         std::find(m_vecWaitingOn.begin(), m_vecWaitingOn.end(), player) != m_vecWaitingOn.end();
 }
 
 bool DecoderThread::holds(IScheduledPlayer* player) {
@@ -92,9 +116,10 @@ bool DecoderThread::removePlayer(IScheduledPlayer* player) {
   if (found == players.end()) return false;
   players.erase(found);
   m_mapLastRedraw.erase(player);
-  if (!thread->isCurrentThread()) {
+  m_dqDue.erase(std::remove(m_dqDue.begin(), m_dqDue.end(), player), m_dqDue.end());
+  if (isInUseElsewhere(player)) {
     wake();
-    m_cvUse.wait(guard, [this, player] { return !isInUse(player); });
+    m_cvUse.wait(guard, [this, player] { return !isInUseElsewhere(player); });
   }
   return true;
 }
@@ -165,21 +190,87 @@ int DecoderThread::runPass() {
     m_vecWaitingOn = idle;
   }
   const DecoderPassPlan plan(survey);
-  if (plan.waitMs() > 0 && waitForInput(idle, plan.waitMs())) return 0;
+  if (plan.waitMs() > 0) {
+    if (serveBorrowed()) return 0;  // its own players are looked at again by the next pass
+    if (waitForInput(idle, plan.waitMs())) return 0;
+  }
+  std::size_t due = 0;
+  {
+    std::lock_guard<ListLock> guard(m_objListLock);
+    m_vecWaitingOn.clear();
+    // Players due now may be served by an idle thread of the pool meanwhile; a group served after
+    // the wait above stays with this pass.
+    m_dqDue.clear();
+    for (std::size_t index : plan.served()) {
+      if (survey[index].wait == 0 && !survey[index].paused && isListed(surveyed[index]) &&
+          m_mapLent.count(surveyed[index]) == 0) {
+        m_dqDue.push_back(surveyed[index]);
+      }
+    }
+    due = m_dqDue.size();
+  }
+  m_cvUse.notify_all();
+  if (due > 1) {
+    std::lock_guard<std::mutex> pool(m_csPool);
+    if (m_pPool != nullptr) m_pPool->wakeIdleThreads(*this, due - 1);
+  }
+  for (std::size_t index : plan.served()) serve(surveyed[index], survey[index].paused);
+  std::lock_guard<ListLock> guard(m_objListLock);
+  m_dqDue.clear();
+  return 0;
+}
+
+void DecoderThread::setPool(IDecoderPool* pool) {
+  std::lock_guard<std::mutex> lock(m_csPool);
+  m_pPool = pool;
+}
+
+bool DecoderThread::serveBorrowed() {
+  DecoderThread* owner = nullptr;
+  IScheduledPlayer* player = nullptr;
+  {
+    std::lock_guard<std::mutex> pool(m_csPool);
+    if (m_pPool == nullptr || !m_pPool->lendDuePlayer(*this, owner, player)) return false;
+  }
   {
     std::lock_guard<ListLock> guard(m_objListLock);
     m_vecWaitingOn.clear();
   }
   m_cvUse.notify_all();
-  for (std::size_t index : plan.served()) serve(surveyed[index], survey[index].paused);
-  return 0;
+  owner->serveLent(player);
+  return true;
+}
+
+IScheduledPlayer* DecoderThread::lendDuePlayer() {
+  std::lock_guard<ListLock> guard(m_objListLock);
+  if (m_dqDue.empty()) return nullptr;
+  IScheduledPlayer* player = m_dqDue.back();
+  m_dqDue.pop_back();
+  m_mapLent[player] = platform::currentThreadId();
+  return player;
+}
+
+std::size_t DecoderThread::dueCount() {
+  std::lock_guard<ListLock> guard(m_objListLock);
+  return m_dqDue.size();
+}
+
+void DecoderThread::serveLent(IScheduledPlayer* player) {
+  serveLocked(player, false);
+  {
+    std::lock_guard<ListLock> guard(m_objListLock);
+    m_mapLent.erase(player);
+  }
+  m_cvUse.notify_all();
 }
 
 bool DecoderThread::waitForInput(const std::vector<IScheduledPlayer*>& idle, int ms) {
   std::vector<platform::Event*> events;
   events.push_back(&m_hWakeEvent);
   for (IScheduledPlayer* player : idle) events.push_back(player->inputEvent());
+  m_bWaiting.store(true);
   const int result = m_fnWait(events.data(), events.size(), static_cast<std::uint32_t>(ms));
+  m_bWaiting.store(false);
   {
     std::lock_guard<ListLock> guard(m_objListLock);
     m_vecWaitingOn.clear();
@@ -198,8 +289,23 @@ void DecoderThread::serve(IScheduledPlayer* player, bool paused) {
   {
     std::lock_guard<ListLock> guard(m_objListLock);
     if (!isListed(player)) return;  // released since the survey
+    if (!paused) {
+      // Lent to another thread, which serves this due frame (or the next one, still in order).
+      if (m_dqDue.empty() || m_dqDue.front() != player || m_mapLent.count(player) != 0) return;
+      m_dqDue.pop_front();
+    }
     m_pServing = player;
   }
+  serveLocked(player, paused);
+  {
+    std::lock_guard<ListLock> guard(m_objListLock);
+    m_pServing = nullptr;
+    if (paused && isListed(player)) m_mapLastRedraw[player] = m_fnNow();
+  }
+  m_cvUse.notify_all();
+}
+
+void DecoderThread::serveLocked(IScheduledPlayer* player, bool paused) {
   // The draw lock may be held by a step or a close on another thread, which may in turn be waiting
   // for this pass to let go of the player: try it, and give up once the player is released.
   bool locked = false;
@@ -222,10 +328,4 @@ void DecoderThread::serve(IScheduledPlayer* player, bool paused) {
     }
     player->unlockDraw();
   }
-  {
-    std::lock_guard<ListLock> guard(m_objListLock);
-    m_pServing = nullptr;
-    if (paused && isListed(player)) m_mapLastRedraw[player] = m_fnNow();
-  }
-  m_cvUse.notify_all();
 }

@@ -4,7 +4,8 @@
 // What a decoder thread needs of a video player to schedule it: whether it is paused, whether its
 // input queue is empty, the event its pushes set, how long until its head frame is due, and the two
 // things a pass does to it (show the due frame, redraw the paused picture). H264VideoPlayerImpl is the
-// one implementation.
+// one implementation. A due frame may be shown by any thread of the pool (an idle one helping the
+// player's own), never by two at once.
 class IScheduledPlayer {
  public:
   virtual ~IScheduledPlayer() = default;

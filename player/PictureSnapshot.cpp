@@ -32,7 +32,8 @@ void putU32(uint8_t* at, uint32_t v) {
 }  // namespace
 
 // The current picture as it was when the snapshot was asked for: I420 planes packed at their widths for
-// H.264, or the JPEG glue's R, G, B pixels for MJPEG.
+// H.264, or the JPEG glue's R, G, B pixels for MJPEG. Copied under the decode lock so that converting
+// and writing the file run without it: the decoder reuses its memory for the next picture meanwhile.
 struct PictureSnapshot::Copy {
   int width = 0;
   int height = 0;

@@ -103,9 +103,7 @@ int VideoPictureOutput::openRenderByImageFormatID(int width, int height, int enc
   const HWND window = m_hWnd.load();
   if (m_objRender.isOpened() && m_bRenderOpened && width == m_nRenderWidth && height == m_nRenderHeight &&
       encoderType == m_nRenderEncoderType && render.window() == window) {
-    Rect monitor;
-    std::string device;
-    if (window == 0 || render.getMonitorInfo(window, monitor, device) == render.monitorHandle()) return 0;
+    if (window == 0 || render.isOnOpenedMonitor(window)) return 0;
   }
   m_objRender.close();
   m_bRenderOpened = false;

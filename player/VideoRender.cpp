@@ -65,8 +65,44 @@ std::intptr_t VideoRender::getMonitorInfo(HWND window, Rect& rect, std::string& 
   return best->handle;
 }
 
+bool VideoRender::isOnOpenedMonitor(HWND window) {
+  if (window != m_hWnd || !m_pGeometry || m_pDisplay == nullptr) {
+    Rect monitor;
+    std::string device;
+    return getMonitorInfo(window, monitor, device) == m_hMonitor;
+  }
+  const std::uint64_t geometryChanges = m_pGeometry->changes(), monitorChanges = m_pDisplay->monitorChanges();
+  if (!m_bMonitorKnown || geometryChanges != m_nMonitorGeometryChanges || monitorChanges != m_nMonitorListChanges) {
+    Rect monitor;
+    std::string device;
+    m_bOnOpenedMonitor = getMonitorInfo(window, monitor, device) == m_hMonitor;
+    m_nMonitorGeometryChanges = geometryChanges;
+    m_nMonitorListChanges = monitorChanges;
+    m_bMonitorKnown = true;
+  }
+  return m_bOnOpenedMonitor;
+}
+
+platform::Point VideoRender::windowOrigin(HWND window) {
+  platform::Point origin;
+  if (window != m_hWnd || !m_pGeometry) {
+    platform::windows().clientToScreen(window, origin);
+    return origin;
+  }
+  const std::uint64_t changes = m_pGeometry->changes();
+  if (!m_bOriginKnown || changes != m_nOriginChanges) {
+    m_ptOrigin = m_pGeometry->read().origin;
+    m_nOriginChanges = changes;
+    m_bOriginKnown = true;
+  }
+  return m_ptOrigin;
+}
+
 bool VideoRender::findDDrawDevice(HWND window) {
   m_pDisplay = platform::windows().displayOf(window);
+  m_pGeometry = platform::windows().geometryOf(window);
+  m_bOriginKnown = false;
+  m_bMonitorKnown = false;
   m_hMonitor = getMonitorInfo(window, m_rcMonitor, m_strDeviceName);
   if (m_hMonitor == 0 || m_pDisplay == nullptr) return false;
   for (const platform::DisplayDriver& driver : m_pDisplay->drivers()) {
@@ -191,7 +227,7 @@ int VideoRender::getVideoFormatFromSurface() {
     return kOk;
   }
   platform::SurfaceDesc desc;
-  const platform::HRESULT hr = m_pIOffScreenSurfaceRGB->lock(desc);
+  const platform::HRESULT hr = m_pIOffScreenSurfaceRGB->lock(desc, platform::LockMode::WriteOnly);
   if (hr != DD_OK) {
     print("getVideoFormatFromSurfac lock err: %X\n", hr);
     return kFailed;
@@ -242,6 +278,9 @@ void VideoRender::release() {
   m_nDestWidth = 0;
   m_nDestHeight = 0;
   m_hWnd = 0;
+  m_pGeometry.reset();
+  m_bOriginKnown = false;
+  m_bMonitorKnown = false;
   m_pD2DBitmap.reset();
   m_pD2DRenderTarget.reset();
   m_pD2DFactory.reset();
@@ -341,8 +380,7 @@ int VideoRender::drawD2D(HWND window, const Rect& dstRect, const void* pixels, i
 int VideoRender::drawDDraw(HWND window, const Rect& dstRect, const void* pixels, int width, int height,
                            const Rect& srcRect) {
   if (!m_pDevice) return kFailed;
-  platform::Point origin;
-  platform::windows().clientToScreen(window, origin);
+  const platform::Point origin = windowOrigin(window);
   const Rect onPrimary = dstRect.offset(origin.x - m_rcMonitor.left, origin.y - m_rcMonitor.top);
   platform::HRESULT hr = copyPixelToSurface(pixels, width, height);
   if (hr == DD_OK) hr = bltYuvToRgb();
@@ -374,13 +412,16 @@ platform::HRESULT VideoRender::copyPixelToSurface(const void* pixels, int width,
   if (target == nullptr) return kFailed;
   platform::SurfaceDesc desc;
   for (int tries = 0;; ++tries) {
-    const platform::HRESULT hr = target->lock(desc);
+    const platform::HRESULT hr = target->lock(desc, platform::LockMode::WriteOnly);
     if (hr == DD_OK) break;
     if (hr == DDERR_SURFACELOST) return restoreAfterLost("copyPixelToSurface lock  RestoreAllSurfaces err: %X\n");
     print("copyPixelToSurface lock err: %X\n", hr);
     if (hr != DDERR_WASSTILLDRAWING || tries >= kMaxStillDrawingRetries) return kFailed;
   }
-  // Never more than the surface holds.
+  // The one copy of the picture on its way to the window: the decoder's memory is reused by the next
+  // decode, while the surface must keep this picture for the blits below and the draw callback. A
+  // paused redraw copies the same picture again: it draws through the whole chain, like any picture,
+  // so that a changed window size, zoom or callback applies to it. Never more than the surface holds.
   const int rows = height < desc.height ? height : desc.height;
   if (m_bYuv) {
     const auto* picture = static_cast<const DecodedPicture*>(pixels);

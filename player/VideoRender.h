@@ -43,6 +43,9 @@ class VideoRender {
   // The monitor that holds the largest part of the window's client area: its handle (-1 for a single
   // display, 0 when the window lies on no monitor), rectangle and device name.
   std::intptr_t getMonitorInfo(HWND window, platform::Rect& rect, std::string& deviceName) const;
+  // Whether getMonitorInfo still gives the monitor of the last open. Looked up again only after the
+  // window moved or was resized or the monitors changed: every picture asks.
+  bool isOnOpenedMonitor(HWND window);
 
   // Draw-callback fields: written under the callback lock.
   void setDrawCallback(long port, DrawCallBack fn, void* user, bool windowSizeSurface);
@@ -82,6 +85,8 @@ class VideoRender {
   bool drawsOnWindowSizeSurface();
   HRESULT bltToPrimarySurface(platform::Surface& source, const platform::Rect& srcRect, const platform::Rect& dstRect);
   void waitForVerticalBlank();
+  // The window's client origin on the screen, read again only when the window's geometry changed.
+  platform::Point windowOrigin(HWND window);
   // On DDERR_SURFACELOST: restores the surfaces and gives DDERR_SURFACELOST, or 1 when that fails.
   HRESULT restoreAfterLost(const char* failureMessage);
 
@@ -114,6 +119,15 @@ class VideoRender {
   platform::DisplayDriver m_objDriver;
   int m_nPictureWidth = 0;
   int m_nPictureHeight = 0;
+  // Per-picture look-ups kept for the window of the last open (its backend keeps the geometry current).
+  std::shared_ptr<const platform::WindowGeometry> m_pGeometry;
+  std::uint64_t m_nOriginChanges = 0;
+  platform::Point m_ptOrigin;
+  bool m_bOriginKnown = false;
+  std::uint64_t m_nMonitorGeometryChanges = 0;
+  std::uint64_t m_nMonitorListChanges = 0;
+  bool m_bMonitorKnown = false;
+  bool m_bOnOpenedMonitor = false;
 
   KXMutex m_csCallback;
   long m_nCallbackPort = 0;

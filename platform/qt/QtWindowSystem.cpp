@@ -40,6 +40,7 @@ void QtWindowSystem::unregisterWidget(WindowId window) {
     auto found = m_mapWindows.find(window);
     if (found == m_mapWindows.end()) return;
     widget = found->second.widget;
+    found->second.geometry->close();
     m_mapWindows.erase(found);
   }
   unregisterWindow(window);
@@ -73,6 +74,7 @@ void QtWindowSystem::refreshGeometry() {
     } else {
       entry.windowRect = entry.client.offset(origin.x(), origin.y());
     }
+    entry.geometry->update(entry.origin, entry.client.width(), entry.client.height());
   }
 }
 
@@ -180,5 +182,11 @@ bool QtWindowSystem::postMessage(WindowId window, std::uint32_t message, std::ui
 }
 
 Display* QtWindowSystem::displayOf(WindowId window) { return isWindow(window) ? &QtDisplay::instance() : nullptr; }
+
+std::shared_ptr<const WindowGeometry> QtWindowSystem::geometryOf(WindowId window) {
+  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  auto found = m_mapWindows.find(window);
+  return found != m_mapWindows.end() ? found->second.geometry : nullptr;
+}
 
 }  // namespace platform

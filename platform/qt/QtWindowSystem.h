@@ -46,6 +46,7 @@ class QtWindowSystem : public QObject, public WindowSystem {
   bool invalidateRect(WindowId window, const Rect* rect, bool erase) override;
   bool postMessage(WindowId window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
   Display* displayOf(WindowId window) override;
+  std::shared_ptr<const WindowGeometry> geometryOf(WindowId window) override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -58,6 +59,7 @@ class QtWindowSystem : public QObject, public WindowSystem {
     Rect client;        // (0, 0, width, height)
     Rect windowRect;    // screen coordinates
     Point origin;       // client origin on the screen
+    std::shared_ptr<WindowGeometry> geometry = std::make_shared<WindowGeometry>(WindowGeometry::State{});
   };
   QtWindowSystem() = default;
   // GUI thread: every entry's geometry from its widget.

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+
 #include "platform/MemoryDisplay.h"
 #include "platform/OffscreenWindowSystem.h"
 #include "platform/WindowSystem.h"
@@ -98,6 +103,93 @@ TEST(MemoryDisplayLayer, MonitorsDriversAndSettings) {
   EXPECT_EQ(1024, surface->width());
   EXPECT_EQ(platform::SurfaceFormat::Rgb565, surface->format());
   EXPECT_EQ(platform::DDERR_UNSUPPORTED, device->waitForVerticalBlank(platform::VerticalBlankWait::BlockEnd));
+  display.reset();
+}
+
+// The geometry a renderer keeps for its window follows the window's own moves, its parent's moves and
+// its resizes, and says when the window is closed.
+TEST(OffscreenWindows, KeptGeometryFollowsMovesResizesAndTheClose) {
+  auto& offscreen = platform::OffscreenWindowSystem::instance();
+  const HWND top = offscreen.create(0, 100, 50, 400, 300);
+  const HWND child = offscreen.create(top, 20, 10, 64, 48);
+  const std::shared_ptr<const platform::WindowGeometry> geometry = platform::windows().geometryOf(child);
+  ASSERT_NE(nullptr, geometry);
+  struct Case {
+    const char* what;
+    std::function<void()> change;
+    Point origin;
+    int width;
+  };
+  const Case cases[] = {
+      {"as made", [] {}, {120, 60}, 64},
+      {"moved", [&] { offscreen.move(child, 30, 40); }, {130, 90}, 64},
+      {"parent moved", [&] { offscreen.move(top, 0, 0); }, {30, 40}, 64},
+      {"resized", [&] { offscreen.resize(child, 80, 48); }, {30, 40}, 80},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::uint64_t before = geometry->changes();
+    c.change();
+    const platform::WindowGeometry::State state = geometry->read();
+    EXPECT_EQ(c.origin.x, state.origin.x);
+    EXPECT_EQ(c.origin.y, state.origin.y);
+    EXPECT_EQ(c.width, state.width);
+    EXPECT_TRUE(state.open);
+    Point screen;
+    ASSERT_TRUE(platform::windows().clientToScreen(child, screen));
+    EXPECT_EQ(c.origin.x, screen.x) << "the same as the backend answers";
+    if (std::string(c.what) != "as made") EXPECT_NE(before, geometry->changes());
+  }
+  offscreen.destroy(child);
+  EXPECT_FALSE(geometry->read().open);
+  EXPECT_EQ(nullptr, platform::windows().geometryOf(child));
+  offscreen.destroy(top);
+}
+
+// A full-size blit from a YV12 surface onto an RGB surface shares the YV12 memory instead of copying
+// it: writing the next picture into the YV12 surface (write-only, as a renderer does every frame, or
+// read-write) leaves the RGB surface showing the picture it was given, and the next blit shows the new one.
+TEST(MemoryDisplayLayer, RgbSurfaceKeepsItsPictureWhenTheYv12SurfaceIsWrittenAgain) {
+  auto& display = platform::MemoryDisplay::instance();
+  display.reset();
+  std::unique_ptr<platform::DisplayDevice> device;
+  ASSERT_EQ(platform::DD_OK, display.createDevice(nullptr, device));
+  std::unique_ptr<platform::Surface> yv12, rgb;
+  ASSERT_EQ(platform::DD_OK, device->createOffscreenSurface(16, 8, true, yv12));
+  ASSERT_EQ(platform::DD_OK, device->createOffscreenSurface(16, 8, false, rgb));
+  // Luma only (chroma 128, grey): the converted value follows the luma.
+  auto fill = [&](std::uint8_t luma, platform::LockMode mode) {
+    platform::SurfaceDesc desc;
+    ASSERT_EQ(platform::DD_OK, yv12->lock(desc, mode));
+    std::memset(desc.bits, luma, static_cast<size_t>(desc.pitch) * desc.height);
+    std::memset(desc.bits + static_cast<size_t>(desc.pitch) * desc.height, 128,
+                static_cast<size_t>(desc.pitch) * desc.height / 2);
+    yv12->unlock();
+  };
+  auto rgbBlue = [&] {
+    platform::SurfaceDesc desc;
+    EXPECT_EQ(platform::DD_OK, rgb->lock(desc));
+    const std::uint8_t value = desc.bits[0];
+    rgb->unlock();
+    return static_cast<int>(value);
+  };
+  for (platform::LockMode mode : {platform::LockMode::WriteOnly, platform::LockMode::ReadWrite}) {
+    fill(200, mode);
+    ASSERT_EQ(platform::DD_OK, rgb->blt(nullptr, *yv12, nullptr));
+    const int bright = rgbBlue();
+    fill(40, mode);
+    EXPECT_EQ(bright, rgbBlue()) << "the RGB surface still shows the first picture";
+    ASSERT_EQ(platform::DD_OK, rgb->blt(nullptr, *yv12, nullptr));
+    fill(200, mode);  // written again before the second picture was ever looked at
+    const int dark = rgbBlue();
+    EXPECT_LT(dark, bright - 100) << "the second picture";
+    for (int round = 0; round < 3; ++round) {  // the memories taking turns stay apart
+      fill(static_cast<std::uint8_t>(round % 2 ? 200 : 40), mode);
+      ASSERT_EQ(platform::DD_OK, rgb->blt(nullptr, *yv12, nullptr));
+      fill(static_cast<std::uint8_t>(round % 2 ? 40 : 200), mode);
+      EXPECT_EQ(round % 2 ? bright : dark, rgbBlue());
+    }
+  }
   display.reset();
 }
 

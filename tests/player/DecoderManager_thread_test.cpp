@@ -173,4 +173,68 @@ TEST(DecoderManagerThreads, DeletedWithPlayersStillRegistered) {
   });
 }
 
+// Two threads: players of the first have all their frames due at once and take 4 ms a serve; the
+// second has idle players only. The idle thread serves some of the busy thread's frames, yet no player
+// is ever served on two threads at once or without its draw lock, every frame is served once (each
+// serve takes the head frame, so in order), and every player stays listed where it was registered.
+// Releases while frames are lent, and deleting the pool in the middle of it, leave nothing served after.
+TEST(DecoderManagerThreads, AnIdleThreadServesDuePlayersOfABusyOne) {
+  kxtest::finishWithin(seconds(60), "work sharing", [] {
+    constexpr int kPlayers = 3, kFrames = 30;
+    FakeScheduledPlayer busy[kPlayers], idle[kPlayers], late[kPlayers];
+    auto manager = std::make_unique<DecoderManager>(2);
+    for (int i = 0; i < kPlayers; ++i) {
+      ASSERT_TRUE(manager->registerDecoder(&busy[i]));
+      ASSERT_TRUE(manager->registerDecoder(&idle[i]));
+    }
+    for (FakeScheduledPlayer& p : busy) {
+      p.setServeHook([] { std::this_thread::sleep_for(std::chrono::milliseconds(4)); });
+      p.scheduleFrames(getMicroSeconds(), 0, kFrames);
+    }
+    ASSERT_TRUE(eventually([&] {
+      return std::all_of(std::begin(busy), std::end(busy), [](const FakeScheduledPlayer& p) { return p.served() == kFrames; });
+    }));
+    std::vector<platform::ThreadId> servers;
+    for (const FakeScheduledPlayer& p : busy) {
+      const std::vector<platform::ThreadId> by = p.servedBy();
+      EXPECT_EQ(static_cast<size_t>(kFrames), by.size()) << "every frame once";
+      servers.insert(servers.end(), by.begin(), by.end());
+      EXPECT_EQ(0, p.overlaps()) << "never on two threads at once";
+      EXPECT_EQ(0, p.unlockedServes()) << "always under the draw lock";
+    }
+    std::sort(servers.begin(), servers.end());
+    EXPECT_EQ(2, std::unique(servers.begin(), servers.end()) - servers.begin()) << "the idle thread helped";
+    for (int i = 0; i < kPlayers; ++i) {
+      EXPECT_EQ(0, manager->threadIndexOf(&busy[i])) << "listed where it was registered";
+      EXPECT_EQ(1, manager->threadIndexOf(&idle[i]));
+    }
+    EXPECT_EQ((std::vector<size_t>{kPlayers, kPlayers}), manager->listSizes());
+
+    // Released while their frames are being served on either thread: nothing is served after.
+    for (FakeScheduledPlayer& p : busy) p.scheduleFrames(getMicroSeconds(), 0, 1000);
+    ASSERT_TRUE(eventually([&] { return busy[0].served() > kFrames + 2; }));
+    for (FakeScheduledPlayer& p : busy) {
+      EXPECT_TRUE(manager->releseDecoder(&p));
+      const size_t served = p.served();
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      EXPECT_EQ(served, p.served()) << "served after its release";
+    }
+    // The pool deleted while frames are being lent.
+    for (int i = 0; i < kPlayers; ++i) {
+      late[i].setServeHook([] { std::this_thread::sleep_for(std::chrono::milliseconds(2)); });
+      late[i].scheduleFrames(getMicroSeconds(), 0, 1000);
+      ASSERT_TRUE(manager->registerDecoder(&late[i]));
+    }
+    ASSERT_TRUE(eventually([&] { return late[0].served() > 2; }));
+    manager.reset();
+    std::vector<size_t> served;
+    for (const FakeScheduledPlayer& p : late) served.push_back(p.served());
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    for (int i = 0; i < kPlayers; ++i) {
+      EXPECT_EQ(served[static_cast<size_t>(i)], late[i].served()) << "served after the pool was deleted";
+      EXPECT_EQ(0, late[i].overlaps());
+    }
+  });
+}
+
 }  // namespace

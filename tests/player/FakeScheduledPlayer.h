@@ -57,19 +57,34 @@ class FakeScheduledPlayer : public IScheduledPlayer {
     return static_cast<int>(std::max<int64_t>(0, (m_due[m_next] - getMicroSeconds()) / 1000));
   }
   bool serveDueFrame() override {
+    // Two threads inside one player's serve, or a serve without the draw lock, are counted.
+    if (m_inServe.fetch_add(1) != 0) ++m_overlaps;
+    if (m_drawOwner.load() != platform::currentThreadId()) ++m_unlockedServes;
     std::function<void()> hook;
+    bool served = false;
     {
       std::lock_guard<std::mutex> lock(m_mutex);
-      if (m_next >= m_due.size()) return false;
-      m_lateness.push_back(getMicroSeconds() - m_due[m_next]);
-      ++m_next;
-      hook = m_hook;
+      if (m_next < m_due.size()) {
+        m_lateness.push_back(getMicroSeconds() - m_due[m_next]);
+        m_servedBy.push_back(platform::currentThreadId());
+        ++m_next;
+        hook = m_hook;
+        served = true;
+      }
     }
     if (hook) hook();
+    m_inServe.fetch_sub(1);
+    return served;
+  }
+  bool tryLockDraw() override {
+    if (!m_draw.try_lock()) return false;
+    if (m_drawDepth++ == 0) m_drawOwner.store(platform::currentThreadId());
     return true;
   }
-  bool tryLockDraw() override { return m_draw.try_lock(); }
-  void unlockDraw() override { m_draw.unlock(); }
+  void unlockDraw() override {
+    if (--m_drawDepth == 0) m_drawOwner.store(0);
+    m_draw.unlock();
+  }
   // Held by a test as a step on another thread would hold it.
   std::recursive_mutex& drawLock() { return m_draw; }
   void redrawPaused() override {
@@ -85,6 +100,13 @@ class FakeScheduledPlayer : public IScheduledPlayer {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_redraws;
   }
+  // The thread of every serve, in serving order.
+  std::vector<platform::ThreadId> servedBy() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_servedBy;
+  }
+  int overlaps() const { return m_overlaps.load(); }
+  int unlockedServes() const { return m_unlockedServes.load(); }
   size_t served() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_next;
@@ -112,6 +134,12 @@ class FakeScheduledPlayer : public IScheduledPlayer {
   std::function<void()> m_hook;
   std::vector<int64_t> m_lateness;
   std::vector<int64_t> m_redraws;
+  std::vector<platform::ThreadId> m_servedBy;
+  std::atomic<int> m_inServe{0};
+  std::atomic<int> m_overlaps{0};
+  std::atomic<int> m_unlockedServes{0};
+  int m_drawDepth = 0;  // under m_draw
+  std::atomic<platform::ThreadId> m_drawOwner{0};
   mutable int64_t m_lastCpu = 0;
   mutable int m_surveys = 0;
   mutable platform::ThreadId m_lastThread = 0;

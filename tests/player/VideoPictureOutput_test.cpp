@@ -97,19 +97,23 @@ TEST_F(OutputFixture, PicturesLandAsFfmpegScalesThemOnBothPaths) {
     bool stretch;
     bool rgbFallback;
     Rect expected;
+    int desktopBits = 32;
   };
   const std::string d1 = kxoutput::makeH264(704, 576, 3);
   const std::string crop = kxtest::fixturePath("h264_baseline_crop_322x242_gop10.h264");
   const std::vector<Case> cases = {
       {d1, 1, 400, 400, false, false, Rect{0, 36, 400, 363}},
+      {d1, 1, 400, 400, false, false, Rect{0, 36, 400, 363}, 24},
       {d1, 1, 400, 400, false, true, Rect{0, 36, 400, 363}},
       {d1, 3, 400, 400, true, false, Rect{0, 0, 400, 400}},
       {crop, 4, 640, 360, false, false, Rect{80, 0, 559, 360}},
       {crop, 4, 640, 360, false, true, Rect{80, 0, 559, 360}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.file + (c.rgbFallback ? " rgb" : " yuv") + (c.stretch ? " stretched" : ""));
+    SCOPED_TRACE(c.file + (c.rgbFallback ? " rgb" : " yuv") + (c.stretch ? " stretched" : "") + " " +
+                 std::to_string(c.desktopBits) + " bits");
     MemoryDisplay::instance().reset();
+    MemoryDisplay::instance().setMonitors({{Rect{0, 0, 1920, 1080}, c.desktopBits}});
     if (c.rgbFallback) MemoryDisplay::instance().failures().yv12Surface.arm(1);
     Pipeline pipeline;
     const HWND w = window(c.windowWidth, c.windowHeight);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -266,6 +267,55 @@ TEST_F(RenderFixture, TwoMonitorsTakeTheOneShowingMostOfTheWindow) {
     EXPECT_EQ(shown, pixelAt(0, 0));
     EXPECT_EQ(shown, pixelAt(319, 239));
   }
+}
+
+// The renderer keeps the window's screen position and monitor between pictures; they follow the
+// window's moves (its own and its parent's), resizes and a change of the monitors: the next picture
+// lands at the same client position and a move to another monitor is noticed.
+TEST_F(RenderFixture, KeptLookUpsFollowMovesResizesAndMonitorChanges) {
+  auto& windows = platform::OffscreenWindowSystem::instance();
+  MemoryDisplay::instance().setMonitors({{Rect{0, 0, 1920, 1080}, 32}, {Rect{1920, 0, 3840, 1080}, 32}});
+  const HWND parent = windows.create(0, 100, 100, 800, 600);
+  const HWND child = windows.create(parent, 10, 10, 320, 240);
+  struct Case {
+    const char* what;
+    std::function<void()> change;
+    bool onOpenedMonitor;
+  };
+  const Case cases[] = {
+      {"nothing changed", [] {}, true},
+      {"moved on the monitor", [&] { windows.move(child, 50, 60); }, true},
+      {"parent moved on the monitor", [&] { windows.move(parent, 300, 200); }, true},
+      {"resized", [&] { windows.resize(child, 200, 150); }, true},
+      {"parent moved to the second monitor", [&] { windows.move(parent, 2000, 100); }, false},
+      {"monitors changed under it", [&] { MemoryDisplay::instance().setMonitors({{Rect{0, 0, 3840, 1080}, 32}}); }, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    holder.close();
+    MemoryDisplay::instance().setMonitors({{Rect{0, 0, 1920, 1080}, 32}, {Rect{1920, 0, 3840, 1080}, 32}});
+    windows.move(parent, 100, 100);
+    windows.move(child, 10, 10);
+    windows.resize(child, 320, 240);
+    ASSERT_EQ(0, holder.open(child, 64, 48, false));
+    const std::vector<uint8_t> blue = solid(64, 48, kBlue);
+    ASSERT_EQ(0, render().draw(child, Rect{0, 0, 20, 20}, blue.data(), 64, 48, Rect{0, 0, 64, 48}));
+    ASSERT_TRUE(render().isOnOpenedMonitor(child));
+    c.change();
+    EXPECT_EQ(c.onOpenedMonitor, render().isOnOpenedMonitor(child));
+    if (!c.onOpenedMonitor) continue;
+    const std::vector<uint8_t> white = solid(64, 48, 0xFFFFFFFFu);
+    ASSERT_EQ(0, render().draw(child, Rect{0, 0, 20, 20}, white.data(), 64, 48, Rect{0, 0, 64, 48}));
+    std::vector<uint32_t> pixels;
+    int w = 0, h = 0;
+    ASSERT_TRUE(readWindowPixels(child, pixels, w, h));
+    EXPECT_EQ(0xFFFFFFFFu, pixels.at(0)) << "the picture starts at the client origin";
+    EXPECT_EQ(0xFFFFFFFFu, pixels.at(static_cast<size_t>(19) * w + 19));
+    EXPECT_EQ(kBlack, pixels.at(static_cast<size_t>(20) * w + 20)) << "and nothing lands beside it";
+  }
+  holder.close();
+  windows.destroy(child);
+  windows.destroy(parent);
 }
 
 }  // namespace
