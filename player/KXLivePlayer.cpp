@@ -54,6 +54,7 @@ int KXLivePlayer::play() {
   bool live = false;
   const bool clear = m_playState == kStopped || (m_avPlayer.getLivePlayFlag(live) == KXPLAYER_OK && live);
   if (clear) m_avPlayer.clearVideoQueue();
+  m_callbacks.restore(m_avPlayer);
   int result = m_avPlayer.playVideo();
   if (result != KXPLAYER_OK) return result;
   if (m_soundOn) {
@@ -109,6 +110,14 @@ void KXLivePlayer::stopSound() {
   if (!m_soundOn) return;
   m_avPlayer.closeAudio();
   m_soundOn = false;
+}
+
+void KXLivePlayer::setDecodeCallBack(long port, DecodeCallBack fn, void* user) {
+  m_callbacks.setDecodeCallBack(m_avPlayer, port, fn, user);
+}
+
+void KXLivePlayer::setDrawFuncForRender(long port, DrawCallBack fn, void* user, bool windowSizeSurface) {
+  m_callbacks.setDrawFuncForRender(m_avPlayer, port, fn, user, windowSizeSurface);
 }
 
 void KXLivePlayer::setRecordCallback(RecordDataCallback callback, void* user) {

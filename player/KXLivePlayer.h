@@ -1,6 +1,7 @@
 #pragma once
 #include "player/AVPlayer.h"
 #include "player/FrameRouter.h"
+#include "player/KeptVideoCallbacks.h"
 #include "player/LiveStreamInput.h"
 #include "player/PlayerTypes.h"
 
@@ -34,6 +35,11 @@ class KXLivePlayer {
   int playSound();
   // Sound off: the audio player is closed.
   void stopSound();
+
+  // The picture callbacks: kept here and given to the video player again at every play, so that they
+  // outlive a stop (which makes the video player forget them).
+  void setDecodeCallBack(long port, DecodeCallBack fn, void* user);
+  void setDrawFuncForRender(long port, DrawCallBack fn, void* user, bool windowSizeSurface);
 
   void setRecordCallback(RecordDataCallback callback, void* user);
   // A record callback is set (stop and close clear it).
@@ -70,6 +76,7 @@ class KXLivePlayer {
   int routeFrame(const AVData& frame);
 
   AVPlayer m_avPlayer;
+  KeptVideoCallbacks m_callbacks;
   int m_playState = kStopped;
   bool m_opened = false;
   bool m_soundOn = false;
