@@ -253,14 +253,9 @@ std::vector<int16_t> heardSamples(const std::vector<uint8_t>& bytes) {
 }
 
 TEST_P(FilePlayback, TheSoundHeardIsTheDecodedAudio) {
-#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
-  // Exact sound needs the feed to keep ahead of a real-time output, which the sanitizer builds'
-  // slowdown does not allow when the whole suite runs at once; the plain build checks it, and the
-  // sound path's locking and memory are exercised here by SoundPlaysOnlyAtNormalSpeed.
-  GTEST_SKIP() << "real-time sound under a sanitizer";
-#endif
-  // The output takes the sound at a third of its speed: the feed always waits for room in the sound
-  // queue, never the output for data, so that nothing but the decoded audio is heard.
+  // The output takes the sound at a third of its speed, so the feed mostly waits for room in the sound
+  // queue. When it falls behind on a busy machine the output plays silence and goes on with the next
+  // sound: gaps of silence are left out below, and every sample is heard, once and in order.
   soundSlowdown = 3;
   const playtest::Recording& r = small();
   const std::vector<int16_t> expected = heardSamples(std::vector<uint8_t>(r.pcm.begin(), r.pcm.end()));
