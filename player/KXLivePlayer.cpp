@@ -43,6 +43,7 @@ void KXLivePlayer::close() {
   if (m_opened) {
     m_opened = false;
     m_avPlayer.closeVideo();
+    m_bCallbacksCleared = true;
   }
   stopSound();
   m_input.closeStream();
@@ -54,7 +55,10 @@ int KXLivePlayer::play() {
   bool live = false;
   const bool clear = m_playState == kStopped || (m_avPlayer.getLivePlayFlag(live) == KXPLAYER_OK && live);
   if (clear) m_avPlayer.clearVideoQueue();
-  m_callbacks.restore(m_avPlayer);
+  if (m_bCallbacksCleared) {
+    m_callbacks.restore(m_avPlayer);
+    m_bCallbacksCleared = false;
+  }
   int result = m_avPlayer.playVideo();
   if (result != KXPLAYER_OK) return result;
   if (m_soundOn) {
@@ -82,6 +86,7 @@ int KXLivePlayer::stop() {
   if (m_playState == kStopped) return KXPLAYER_OK;
   int result = m_avPlayer.stopVideo();
   if (result != KXPLAYER_OK) return result;
+  m_bCallbacksCleared = true;
   if (m_soundOn) {
     result = m_avPlayer.stopAudio();
     if (result != KXPLAYER_OK) return result;

@@ -36,8 +36,8 @@ class KXLivePlayer {
   // Sound off: the audio player is closed.
   void stopSound();
 
-  // The picture callbacks: kept here and given to the video player again at every play, so that they
-  // outlive a stop (which makes the video player forget them).
+  // The picture callbacks: kept here and given to the video player again at the play after a stop or
+  // a close (which make the video player forget them), so that they outlive both.
   void setDecodeCallBack(long port, DecodeCallBack fn, void* user);
   void setDrawFuncForRender(long port, DrawCallBack fn, void* user, bool windowSizeSurface);
 
@@ -77,6 +77,8 @@ class KXLivePlayer {
 
   AVPlayer m_avPlayer;
   KeptVideoCallbacks m_callbacks;
+  // A stop or close made the video player forget its callbacks since they were last handed over.
+  bool m_bCallbacksCleared = false;
   int m_playState = kStopped;
   bool m_opened = false;
   bool m_soundOn = false;

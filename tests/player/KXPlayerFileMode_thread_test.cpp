@@ -232,7 +232,9 @@ TEST_P(KXPlayerFileMode, EveryFileModeCallWhileAFileIsOpen) {
     g_out = kAny;
     EXPECT_EQ(row.result, row.call(player));
     if (row.shown != 0) expectShown(observer, row.shown);
-    if (row.out != kAny) EXPECT_EQ(row.out, g_out);
+    if (row.out != kAny) {
+      EXPECT_EQ(row.out, g_out);
+    }
     EXPECT_EQ(PLAYMODE_FILE, player.getMode());
   }
 }
