@@ -90,6 +90,8 @@ TEST_F(VideoPlayerThreads, SteppingWhileOthersOnTheSameThreadPlay) {
     });
     ASSERT_TRUE(eventually([&] { return stepped.decoded.load() > 0; }));
     stepped.player->pauseVideo();
+    // However many of the first 40 the thread decoded before the pause, 15 more wait for the steps.
+    stepped.push(40, 55);
     for (int step = 0; step < 15; ++step) {
       const int before = stepped.decoded.load();
       stepped.player->playNextFrame();
