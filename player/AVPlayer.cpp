@@ -43,6 +43,7 @@ void AVPlayer::setAutoClearVideoQueueFlag(bool autoClear) { video->setAutoClearV
 void AVPlayer::clearVideoQueue() { video->clearVideoQueue(); }
 int AVPlayer::pushVideoFrame(const AVData& frame) { return video->pushVideoFrame(frame); }
 bool AVPlayer::isVideoQueueEmpty() { return video->isVideoQueueEmpty(); }
+bool AVPlayer::isVideoIdle() { return video->isVideoIdle(); }
 bool AVPlayer::isVideoQueueFull() { return video->isVideoQueueFull(); }
 int AVPlayer::setRate(float rate) { return video->setRate(rate); }
 int AVPlayer::getRate(float& rate) { return video->getRate(rate); }

@@ -46,6 +46,7 @@ class AVPlayer {
   void clearVideoQueue();
   int pushVideoFrame(const AVData& frame);
   bool isVideoQueueEmpty();
+  bool isVideoIdle();
   bool isVideoQueueFull();
   int setRate(float rate);
   int getRate(float& rate);

@@ -144,6 +144,13 @@ void DSoundOutput::silenceRange(std::uint32_t offset, std::uint32_t bytes) {
 bool DSoundOutput::writeSegment(const char* data, int length) {
   if (!m_pSecondaryBuffer || m_nSegmentSize <= 0) return false;
   const int total = getBufferBytes();
+  if (getQueuedAmount() <= 0) {
+    // Nothing is queued: the play position read last has moved on since, and bytes written behind it
+    // would be silenced unheard. Writing starts a segment ahead of it (silence until then).
+    const auto lead = static_cast<std::uint32_t>(m_nSegmentSize);
+    m_nWritePos = static_cast<int>((m_nLastPlayPos + lead) % static_cast<std::uint32_t>(total));
+    m_nWrittenBytes = m_nPlayedBytes + lead;
+  }
   if (m_nWritePos >= total) m_nWritePos = 0;
   const int bytes = data != nullptr ? std::min(std::max(length, 0), m_nSegmentSize) : m_nSegmentSize;
   if (bytes == 0) return true;

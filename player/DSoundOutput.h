@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 
@@ -17,7 +18,8 @@ class SoundSystem;
 // The output keeps count of the bytes written and of the bytes the play position has passed, so it
 // knows when playing has caught up with writing (the ring alone cannot tell a full buffer from an
 // overrun). Every byte the play position passes is silenced behind it: when writing falls behind, the
-// ring plays silence rather than its previous lap, and writing resumes at the play position.
+// ring plays silence rather than its previous lap, and writing resumes a segment ahead of the play
+// position (which moves on between its reading and the write).
 class DSoundOutput {
  public:
   static constexpr int kSegments = 6;
@@ -50,13 +52,15 @@ class DSoundOutput {
   // As of the last updatePlayPosition and the writes since: bytes written ahead of the play position,
   // and bytes that can be written before reaching it.
   int getQueuedAmount() const { return static_cast<int>(m_nWrittenBytes - m_nPlayedBytes); }
-  int getFreeSpace() const { return getBufferBytes() - getQueuedAmount(); }
+  // With nothing queued the next write goes a segment ahead of the play position, so a segment less.
+  int getFreeSpace() const { return getBufferBytes() - std::max(getQueuedAmount(), m_nSegmentSize); }
   // Bytes the play position has passed since initDSound.
   std::uint64_t getPlayedBytes() const { return m_nPlayedBytes; }
   int getWritePosition() const { return m_nWritePos; }
 
   // Writes data (length bytes, at most one segment) at the write position, or a segment of silence
-  // when data is null, and advances the write position by what was written. A lost buffer is restored
+  // when data is null, and advances the write position by what was written. With nothing queued the
+  // write position first moves a segment ahead of the play position. A lost buffer is restored
   // and locked once more; false when the write could not be made (the write position stays).
   bool writeSegment(const char* data, int length);
   // Silences what is queued ahead of the play position; the next write goes to the play position.

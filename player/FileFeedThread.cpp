@@ -187,17 +187,12 @@ bool FileFeedThread::push(const AVData& frame) {
 }
 
 bool FileFeedThread::videoPlayedOut() {
-  if (!m_player->isVideoQueueEmpty()) return false;
-  if (m_lastVideoId < 0) return true;
-  if (m_player->getCurrentVideoFrameID() == m_lastVideoId) {
-    // The id changes as the picture is decoded, before the decode callback and the drawing, which
-    // run under the video player's drawing lock. Storing a picture parameter takes that lock, so
-    // storing the brightness it has already returns only once the last picture is out.
-    int brightness = 0;
-    if (m_player->getVideoBrightness(brightness) == KXPLAYER_OK) m_player->setVideoBrightness(brightness);
-    return true;
-  }
-  // A last frame that never shows (it does not decode) holds the report back only for a while.
+  // Idle: every frame pushed has left the queue and been decoded and drawn (or dropped). Only this
+  // thread pushes, so nothing can follow once the queue is seen idle.
+  if (!m_player->isVideoIdle()) return false;
+  if (m_lastVideoId < 0 || m_player->getCurrentVideoFrameID() == m_lastVideoId) return true;
+  // A last frame that never shows (it does not decode, or the decoder holds its picture back) holds
+  // the report back only for a while.
   const auto now = std::chrono::steady_clock::now();
   if (m_drainStart == std::chrono::steady_clock::time_point()) m_drainStart = now;
   return now - m_drainStart >= kPlayOutLimit;

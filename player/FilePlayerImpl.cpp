@@ -72,13 +72,13 @@ int FilePlayerImpl::play() {
     prepareVideoForPlay();
     const int opened = m_avPlayer.openVideo();
     if (opened != KXPLAYER_OK) return opened;
-    restoreCallbacks();
+    m_callbacks.restore(m_avPlayer);
     const int played = m_avPlayer.playVideo();
     if (played != KXPLAYER_OK) return played;
     m_feedThread.setSources(&m_avPlayer, &m_reader);
   } else {
     prepareVideoForPlay();
-    restoreCallbacks();
+    m_callbacks.restore(m_avPlayer);
     m_avPlayer.playVideo();
     if (m_soundOn) {
       m_avPlayer.playAudio();
@@ -126,11 +126,6 @@ int FilePlayerImpl::stop() {
 int FilePlayerImpl::getPlayStatus() { return m_playState; }
 
 bool FilePlayerImpl::changeWindow(HWND) { return !stopped(); }
-
-void FilePlayerImpl::restoreCallbacks() {
-  m_avPlayer.setDecodeCallBack(m_decodePort, m_decodeCallback, m_decodeUser);
-  m_avPlayer.setDrawFuncForRender(m_drawPort, m_drawCallback, m_drawUser, m_drawWindowSizeSurface);
-}
 
 void FilePlayerImpl::sizeQueueForRate(float rate) {
   const int frameRate = m_reader.getFrameRate() > 0 ? m_reader.getFrameRate() : kFallbackFrameRate;
@@ -363,18 +358,11 @@ void FilePlayerImpl::setFileEndCallback(long id, FileEndCallback fn, void* user)
 }
 
 void FilePlayerImpl::setDecodeCallBack(long port, DecodeCallBack fn, void* user) {
-  m_decodePort = port;
-  m_decodeCallback = fn;
-  m_decodeUser = user;
-  m_avPlayer.setDecodeCallBack(port, fn, user);
+  m_callbacks.setDecodeCallBack(m_avPlayer, port, fn, user);
 }
 
 void FilePlayerImpl::setDrawFuncForRender(long port, DrawCallBack fn, void* user, bool windowSizeSurface) {
-  m_drawPort = port;
-  m_drawCallback = fn;
-  m_drawUser = user;
-  m_drawWindowSizeSurface = windowSizeSurface;
-  m_avPlayer.setDrawFuncForRender(port, fn, user, windowSizeSurface);
+  m_callbacks.setDrawFuncForRender(m_avPlayer, port, fn, user, windowSizeSurface);
 }
 
 void FilePlayerImpl::setStretchMode(bool stretch) { m_avPlayer.setStretchMode(stretch); }

@@ -5,6 +5,7 @@
 #include "player/FileFeedThread.h"
 #include "player/FilePlayerBase.h"
 #include "player/IndexedFileReader.h"
+#include "player/KeptVideoCallbacks.h"
 
 // The file-playback engine: plays one recording file through an AVPlayer, fed by a feed thread from
 // an indexed reader. Play, pause and stop; steps frame by frame both ways; seeks by frame number,
@@ -89,8 +90,6 @@ class FilePlayerImpl : public FilePlayerBase {
  private:
   // The common start of play from stopped and from paused: timestamps, drawing, normal speed.
   void prepareVideoForPlay();
-  // Gives the video player the callbacks kept here (a stop of the video player forgets them).
-  void restoreCallbacks();
   // Sizes the video queue so that the feed keeps up with this rate: a larger queue at once, a
   // smaller one once the queue has run empty (shrinking drops what the queue holds).
   void sizeQueueForRate(float rate);
@@ -113,12 +112,6 @@ class FilePlayerImpl : public FilePlayerBase {
   float m_rate = 1.0f;
   // The video queue size asked for last (the video player starts with two).
   unsigned m_queueSize = 2;
-
-  long m_decodePort = 0;
-  DecodeCallBack m_decodeCallback = nullptr;
-  void* m_decodeUser = nullptr;
-  long m_drawPort = 0;
-  DrawCallBack m_drawCallback = nullptr;
-  void* m_drawUser = nullptr;
-  bool m_drawWindowSizeSurface = false;
+  // Given to the video player again at every play (a stop of the video player forgets them).
+  KeptVideoCallbacks m_callbacks;
 };

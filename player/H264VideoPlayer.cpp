@@ -65,3 +65,4 @@ int H264VideoPlayer::zoomInVideo(unsigned x, unsigned y, unsigned w, unsigned h)
 }
 int H264VideoPlayer::zoomOutVideo() { return impl->zoomOutVideo(); }
 void H264VideoPlayer::restoreVideo() { impl->restoreVideo(); }
+bool H264VideoPlayer::isVideoIdle() { return impl->isVideoIdle(); }

@@ -67,6 +67,7 @@ class H264VideoPlayer : public IVideoPlayer {
   int zoomInVideo(unsigned x, unsigned y, unsigned w, unsigned h) override;
   int zoomOutVideo() override;
   void restoreVideo() override;
+  bool isVideoIdle() override;
 
   H264VideoPlayerImpl* implementation() { return impl; }
 

@@ -10,6 +10,9 @@ namespace {
 constexpr int kNeutral = 100;
 constexpr int kMaxStored = 200;
 
+// Draw locks of any player that the current thread holds: a thread inside some player's callback.
+thread_local int t_drawLocksHeld = 0;
+
 }  // namespace
 
 H264VideoPlayerImpl::H264VideoPlayerImpl(MicroClock clock, std::unique_ptr<IVideoDecoder> decoder,
@@ -32,15 +35,18 @@ DecoderManager* H264VideoPlayerImpl::manager() {
 bool H264VideoPlayerImpl::tryLockDraw() {
   if (!m_csDraw.try_lock()) return false;
   if (m_nDrawDepth++ == 0) m_nDrawOwner.store(platform::currentThreadId());
+  ++t_drawLocksHeld;
   return true;
 }
 
 void H264VideoPlayerImpl::lockDraw() {
   m_csDraw.lock();
   if (m_nDrawDepth++ == 0) m_nDrawOwner.store(platform::currentThreadId());
+  ++t_drawLocksHeld;
 }
 
 void H264VideoPlayerImpl::unlockDraw() {
+  --t_drawLocksHeld;
   if (--m_nDrawDepth == 0) {
     m_nDrawOwner.store(0);
     // A close from inside a callback left the releasing to the end of the decode-and-show.
@@ -90,11 +96,23 @@ int H264VideoPlayerImpl::playVideo() {
 }
 
 int H264VideoPlayerImpl::pauseVideo() {
-  if (!m_bOpened.load() || m_bPaused.load()) return KXPLAYER_OK;
-  m_bPaused.store(true);
-  m_objOutput.setDrawCallbackEnabled(false);
-  m_objInput.changePause(true);
+  if (!m_bOpened.load()) return KXPLAYER_OK;
+  if (!m_bPaused.exchange(true)) {
+    m_objOutput.setDrawCallbackEnabled(false);
+    m_objInput.changePause(true);
+  }
+  waitForServeInFlight();
   return KXPLAYER_OK;
+}
+
+void H264VideoPlayerImpl::waitForServeInFlight() {
+  // A pass serves under the draw lock and looks at the pause flag first: once the lock was free after
+  // the flag was set, no frame is decoded or drawn until play or a step. Inside a callback the lock is
+  // held further up this thread's stack (or, for another player's callback, waiting could close a
+  // circle of two players pausing each other), so there the pause takes effect from the next frame.
+  if (t_drawLocksHeld > 0) return;
+  lockDraw();
+  unlockDraw();
 }
 
 int H264VideoPlayerImpl::stopVideo() {
@@ -153,6 +171,14 @@ bool H264VideoPlayerImpl::serveDueFrame() {
   if (!m_objDecoder.decodeOneFrame()) return false;
   if (m_bOpened.load()) m_objOutput.playOneFrame();
   return true;
+}
+
+bool H264VideoPlayerImpl::isVideoIdle() {
+  // Frames leave the queue only under the draw lock, and are decoded and drawn before it is let go.
+  if (isInsideOwnDraw() || !tryLockDraw()) return false;
+  const bool idle = m_objInput.isVideoQueueEmpty();
+  unlockDraw();
+  return idle;
 }
 
 void H264VideoPlayerImpl::redrawPaused() {

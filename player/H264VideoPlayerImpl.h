@@ -31,8 +31,12 @@ class DecoderManager;
 // playNextFrame and by the paused redraw) and by open and close, so a picture is never released while
 // it is drawn. Order: m_csDraw, then the decoding stage's decode lock, then its callback lock.
 //
+// pauseVideo returns once no frame is being decoded or drawn: from then on only a step decodes or
+// draws, until play.
+//
 // Calls from inside this player's own decode or draw callback (its draw lock held by the calling
-// thread): pause, play and stop act at once; close acts at once except that the decoder, the renderer
+// thread): pause, play and stop act at once (from inside any player's callback a pause does not wait
+// for a frame in flight); close acts at once except that the decoder, the renderer
 // and the current picture are released when the callback's decode-and-show has returned; playNextFrame
 // does nothing (a decode cannot run inside a decode). Any player may be played, paused, stopped or
 // closed from any callback; a player must not be destroyed from its own callback.
@@ -104,6 +108,9 @@ class H264VideoPlayerImpl : public IScheduledPlayer {
   int64_t getCurrentVideoFrameID() { return m_objDecoder.getCurrentVideoFrameID(); }
   int64_t getCurrentVideoFrameTimestamp() { return m_objDecoder.getCurrentVideoFrameTimestamp(); }
   void getPictureSize(int& w, int& h) { m_objDecoder.getPictureSize(w, h); }
+  // The queue is empty and no picture is being decoded or drawn (false inside this player's own
+  // callbacks, which run while their picture is out). Never waits.
+  bool isVideoIdle();
 
   // As the decoder pool schedules the player.
   bool isPaused() const override { return m_bPaused.load(); }
@@ -131,6 +138,8 @@ class H264VideoPlayerImpl : public IScheduledPlayer {
 
  private:
   void lockDraw();
+  // Returns once a decode or draw in flight on another thread is done (at once inside a callback).
+  void waitForServeInFlight();
   // True on the thread inside this player's decode-and-show or redraw (its callbacks run there).
   bool isInsideOwnDraw() const;
   DecoderManager* manager();

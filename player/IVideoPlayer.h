@@ -64,4 +64,6 @@ class IVideoPlayer {
   virtual int zoomInVideo(unsigned x, unsigned y, unsigned w, unsigned h) = 0;
   virtual int zoomOutVideo() = 0;
   virtual void restoreVideo() = 0;
+  // True when the input queue is empty and no picture is being decoded or drawn. Never waits.
+  virtual bool isVideoIdle() = 0;
 };

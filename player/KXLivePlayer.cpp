@@ -43,6 +43,7 @@ void KXLivePlayer::close() {
   if (m_opened) {
     m_opened = false;
     m_avPlayer.closeVideo();
+    m_bCallbacksCleared = true;
   }
   stopSound();
   m_input.closeStream();
@@ -54,6 +55,10 @@ int KXLivePlayer::play() {
   bool live = false;
   const bool clear = m_playState == kStopped || (m_avPlayer.getLivePlayFlag(live) == KXPLAYER_OK && live);
   if (clear) m_avPlayer.clearVideoQueue();
+  if (m_bCallbacksCleared) {
+    m_callbacks.restore(m_avPlayer);
+    m_bCallbacksCleared = false;
+  }
   int result = m_avPlayer.playVideo();
   if (result != KXPLAYER_OK) return result;
   if (m_soundOn) {
@@ -81,6 +86,7 @@ int KXLivePlayer::stop() {
   if (m_playState == kStopped) return KXPLAYER_OK;
   int result = m_avPlayer.stopVideo();
   if (result != KXPLAYER_OK) return result;
+  m_bCallbacksCleared = true;
   if (m_soundOn) {
     result = m_avPlayer.stopAudio();
     if (result != KXPLAYER_OK) return result;
@@ -109,6 +115,14 @@ void KXLivePlayer::stopSound() {
   if (!m_soundOn) return;
   m_avPlayer.closeAudio();
   m_soundOn = false;
+}
+
+void KXLivePlayer::setDecodeCallBack(long port, DecodeCallBack fn, void* user) {
+  m_callbacks.setDecodeCallBack(m_avPlayer, port, fn, user);
+}
+
+void KXLivePlayer::setDrawFuncForRender(long port, DrawCallBack fn, void* user, bool windowSizeSurface) {
+  m_callbacks.setDrawFuncForRender(m_avPlayer, port, fn, user, windowSizeSurface);
 }
 
 void KXLivePlayer::setRecordCallback(RecordDataCallback callback, void* user) {

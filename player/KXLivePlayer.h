@@ -1,6 +1,7 @@
 #pragma once
 #include "player/AVPlayer.h"
 #include "player/FrameRouter.h"
+#include "player/KeptVideoCallbacks.h"
 #include "player/LiveStreamInput.h"
 #include "player/PlayerTypes.h"
 
@@ -34,6 +35,11 @@ class KXLivePlayer {
   int playSound();
   // Sound off: the audio player is closed.
   void stopSound();
+
+  // The picture callbacks: kept here and given to the video player again at the play after a stop or
+  // a close (which make the video player forget them), so that they outlive both.
+  void setDecodeCallBack(long port, DecodeCallBack fn, void* user);
+  void setDrawFuncForRender(long port, DrawCallBack fn, void* user, bool windowSizeSurface);
 
   void setRecordCallback(RecordDataCallback callback, void* user);
   // A record callback is set (stop and close clear it).
@@ -70,6 +76,9 @@ class KXLivePlayer {
   int routeFrame(const AVData& frame);
 
   AVPlayer m_avPlayer;
+  KeptVideoCallbacks m_callbacks;
+  // A stop or close made the video player forget its callbacks since they were last handed over.
+  bool m_bCallbacksCleared = false;
   int m_playState = kStopped;
   bool m_opened = false;
   bool m_soundOn = false;

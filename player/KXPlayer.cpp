@@ -5,6 +5,7 @@
 
 #include "media/AVData.h"
 #include "media/CharSet.h"
+#include "platform/WindowSystem.h"
 #include "player/FilePlayer.h"
 #include "player/KXLivePlayer.h"
 #include "player/KXPlayerResult.h"
@@ -103,9 +104,10 @@ void KXPlayer::setVideoWindow(HWND hwnd, int x, int y, int w, int h) {
 }
 
 void KXPlayer::setVideoWindow(HWND hwnd) {
-  m_videoWindow = hwnd;
-  if (m_mode == PLAYMODE_STREAM) m_livePlayer->getAVPlayer().setVideoWindow(hwnd);
-  if (m_mode == PLAYMODE_FILE) m_filePlayer->setVideoWindow(hwnd);
+  // The picture goes to the window's whole client area; a window that is gone gives an empty one.
+  platform::Rect client;
+  if (!platform::windows().getClientRect(hwnd, client)) client = platform::Rect();
+  setVideoWindow(hwnd, client.left, client.top, client.width(), client.height());
 }
 
 void KXPlayer::resizeWindow(int x, int y, int w, int h) {
@@ -121,7 +123,7 @@ int KXPlayer::setDecodeCallBack(long port, DecodeCallBack callback, void* user) 
   m_decodePort = port;
   m_decodeCallback = callback;
   m_decodeUser = user;
-  if (m_mode == PLAYMODE_STREAM) m_livePlayer->getAVPlayer().setDecodeCallBack(port, callback, user);
+  if (m_mode == PLAYMODE_STREAM) m_livePlayer->setDecodeCallBack(port, callback, user);
   if (m_mode == PLAYMODE_FILE && hasEngine()) m_filePlayer->setDecodeCallBack(port, callback, user);
   return KXPLAYER_OK;
 }
@@ -131,8 +133,7 @@ int KXPlayer::setDrawCallBack(long port, DrawCallBack callback, void* user, bool
   m_drawCallback = callback;
   m_drawUser = user;
   m_drawFlag = windowSizeSurface;
-  if (m_mode == PLAYMODE_STREAM)
-    m_livePlayer->getAVPlayer().setDrawFuncForRender(port, callback, user, windowSizeSurface);
+  if (m_mode == PLAYMODE_STREAM) m_livePlayer->setDrawFuncForRender(port, callback, user, windowSizeSurface);
   if (m_mode == PLAYMODE_FILE && hasEngine())
     m_filePlayer->setDrawFuncForRender(port, callback, user, windowSizeSurface);
   return KXPLAYER_OK;
@@ -225,8 +226,8 @@ void KXPlayer::pushSettingsIntoLive() {
   av.setRate(1.0f);
   av.setVideoWindow(m_videoWindow);
   av.resizeWindow(m_videoX, m_videoY, m_videoWidth, m_videoHeight);
-  av.setDecodeCallBack(m_decodePort, m_decodeCallback, m_decodeUser);
-  av.setDrawFuncForRender(m_drawPort, m_drawCallback, m_drawUser, m_drawFlag);
+  m_livePlayer->setDecodeCallBack(m_decodePort, m_decodeCallback, m_decodeUser);
+  m_livePlayer->setDrawFuncForRender(m_drawPort, m_drawCallback, m_drawUser, m_drawFlag);
 }
 
 int KXPlayer::openStream() {

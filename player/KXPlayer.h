@@ -35,6 +35,7 @@ class KXPlayer {
   void setPlayBufferSize(unsigned size);
   void setInputQueueMaxSize(unsigned size);
   void setVideoWindow(HWND hwnd, int x, int y, int w, int h);
+  // The window with its whole client rectangle (as read now) as the video rectangle.
   void setVideoWindow(HWND hwnd);
   void resizeWindow(int x, int y, int w, int h);
   int setDecodeCallBack(long port, DecodeCallBack callback, void* user);

@@ -153,6 +153,8 @@ void VideoZoom::followPictureSize(int width, int height) {
 
 void VideoZoom::forgetPicture() {
   KXMutexLocker locker(m_csZoom, __FILE__, __LINE__);
+  // A zoom into the old picture means nothing in the new one: the new sequence shows whole.
+  m_bZoomActive = false;
   m_rcZoom = m_rcZoomBounds = {};
   m_nZoomPictureWidth = m_nZoomPictureHeight = 0;
   m_nZoomWidth = m_nZoomHeight = 0;

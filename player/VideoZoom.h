@@ -22,7 +22,7 @@ class VideoZoom {
   // The draw path: a new picture size returns both rectangles to the whole picture (the active flag
   // stays as it is).
   void followPictureSize(int width, int height);
-  // A decoder reopen: the zoom refers to no picture any more.
+  // A decoder reopen: the zoom refers to no picture any more and is switched off.
   void forgetPicture();
   // The source rectangle to draw from a width x height picture.
   platform::Rect sourceRect(int width, int height);

@@ -3,7 +3,7 @@
 #   1. the whole suite (plain build),
 #   2. the whole suite under AddressSanitizer and UndefinedBehaviorSanitizer,
 #   3. the thread suites under ThreadSanitizer,
-#   4. every libFuzzer target for a short, fixed time (KX_FUZZ_SECONDS, default 20).
+#   4. every libFuzzer target for a fixed time (KX_FUZZ_SECONDS, default 60), side by side.
 # A failing test or any sanitizer report fails the run.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -52,6 +52,6 @@ TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 
 echo "== libFuzzer targets"
 CC=clang CXX=clang++ scripts/build.sh fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKX_FUZZ=ON
-scripts/run-fuzzers.sh "$root/build/fuzz" "${KX_FUZZ_SECONDS:-20}"
+scripts/run-fuzzers.sh "$root/build/fuzz" "${KX_FUZZ_SECONDS:-60}"
 
 echo "all suites: $passed passed, $failed failed"

@@ -163,6 +163,11 @@ void G7231Lsp::decode(G7231BasicOps& o, int16_t* lsp, int16_t* previous, int32_t
     }
     if (!unstable) break;
   }
+  // The repair pulls the first frequency down when the second lies below it, so a damaged index can
+  // leave it under zero, outside the cosine grid every later step looks up: such a set is as unusable
+  // as an unordered one. Ordered sets of valid streams never go below zero.
+  for (int j = 0; j < T::LpcOrder; ++j)
+    if (lsp[j] < 0) unstable = true;
   if (unstable)
     for (int j = 0; j < T::LpcOrder; ++j) lsp[j] = previous[j];
 }

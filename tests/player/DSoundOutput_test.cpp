@@ -40,53 +40,55 @@ struct FeedStep : ::testing::Test {
 TEST_F(FeedStep, FreeSpaceBehindTheWrittenLapTakesOneSegment) {
   const std::string first = patternPcm(8000, 1);
   ASSERT_EQ(0, push(first));
-  player.feedSound();  // the whole ring is written; the write position wraps to the start
+  // The ring is written from a segment ahead of the play position on; the write position wraps to the
+  // start.
+  player.feedSound();
   EXPECT_EQ(0, output().getWritePosition());
   EXPECT_EQ(6000, output().getQueuedAmount());
-  EXPECT_EQ(2000, player.getBufferedBytes());
+  EXPECT_EQ(3000, player.getBufferedBytes());
   clock.advanceMs(75);  // the play position is 1200 bytes on: 1200 bytes free behind the write position
   const std::string second = patternPcm(1000, 2);
   ASSERT_EQ(0, push(second));
   player.feedSound();
   EXPECT_EQ(1000, output().getWritePosition());
-  EXPECT_EQ(2000, player.getBufferedBytes());
+  EXPECT_EQ(3000, player.getBufferedBytes());
   EXPECT_EQ(5800, output().getQueuedAmount());
   run(1000);
   EXPECT_TRUE(playedExactly(played(), first + second));
 }
 
-TEST_F(FeedStep, UnderRunPlaysSilenceNotThePreviousLapAndResumesAtThePlayPosition) {
+TEST_F(FeedStep, UnderRunPlaysSilenceNotThePreviousLapAndResumesASegmentAheadOfThePlayPosition) {
   const std::string first = patternPcm(6000, 3);
   ASSERT_EQ(0, push(first));
   player.feedSound();
   run(600);  // the ring plays out and the play position runs on past everything written
   EXPECT_EQ(0, output().getQueuedAmount());
-  EXPECT_EQ(6000, output().getFreeSpace());
+  EXPECT_EQ(5000, output().getFreeSpace()) << "the next write goes a segment ahead";
   const std::string second = patternPcm(3000, 4);
   ASSERT_EQ(0, push(second));
   player.feedSound();
-  EXPECT_EQ(3000, output().getQueuedAmount());
+  EXPECT_EQ(1000 + 3000, output().getQueuedAmount());
   run(500);
-  std::size_t lead = 1;
+  std::size_t lead = 0;
   EXPECT_TRUE(playedExactly(played(), {first, second}, &lead));
-  EXPECT_EQ(0u, lead);
-  // The second part starts where the play position stood when it came: 600 ms in.
-  EXPECT_EQ(9600u, played().find(second));
+  EXPECT_EQ(1000u, lead);
+  // The second part starts a segment after where the play position stood when it came: 600 ms in.
+  EXPECT_EQ(9600u + 1000u, played().find(second));
 }
 
 TEST_F(FeedStep, PcmShortOfASegmentIsWrittenAtOnce) {
   const std::string pcm = patternPcm(2500, 5);
   ASSERT_EQ(0, push(pcm));
   player.feedSound();  // two whole segments and the 500 bytes after them
-  EXPECT_EQ(2500, output().getQueuedAmount());
+  EXPECT_EQ(1000 + 2500, output().getQueuedAmount());
   EXPECT_EQ(0, player.getBufferedBytes());
   clock.advanceMs(100);  // 1600 bytes played
   const std::string frame = patternPcm(320, 6);
   ASSERT_EQ(0, push(frame));
   player.feedSound();
   EXPECT_EQ(0, player.getBufferedBytes());
-  EXPECT_EQ(900 + 320, output().getQueuedAmount());
-  EXPECT_EQ(2820, output().getWritePosition());
+  EXPECT_EQ(1900 + 320, output().getQueuedAmount());
+  EXPECT_EQ(3820, output().getWritePosition());
   run(300);
   EXPECT_TRUE(playedExactly(played(), pcm + frame));
 }
@@ -103,7 +105,7 @@ TEST_F(FeedStep, FeedingWaitsForALeadOrForPcmThatWaitedAsLong) {
   run(200);
   std::size_t lead = 0;
   EXPECT_TRUE(playedExactly(played(), small, &lead));
-  EXPECT_LE(lead, 2000u + 160u);
+  EXPECT_LE(lead, 2000u + 160u + 1000u);
 }
 
 TEST_F(FeedStep, LostBufferIsRestoredOnceAndOtherwiseTheSegmentWaits) {
@@ -112,16 +114,16 @@ TEST_F(FeedStep, LostBufferIsRestoredOnceAndOtherwiseTheSegmentWaits) {
   // The play position has not moved, so the writes are the step's first locks.
   sound.lastBuffer()->loseOnNextLocks(1);
   player.feedSound();
-  EXPECT_EQ(3000, output().getWritePosition()) << "restored and written";
+  EXPECT_EQ(4000, output().getWritePosition()) << "restored and written";
 
   ASSERT_EQ(0, push(pcm));
   sound.lastBuffer()->loseOnNextLocks(2);
   player.feedSound();
-  EXPECT_EQ(3000, output().getWritePosition()) << "lost again after the restore: the segment waits";
+  EXPECT_EQ(4000, output().getWritePosition()) << "lost again after the restore: the segment waits";
   EXPECT_EQ(3000, player.getBufferedBytes());
   player.feedSound();
   EXPECT_EQ(0, output().getWritePosition());
-  EXPECT_EQ(0, player.getBufferedBytes());
+  EXPECT_EQ(1000, player.getBufferedBytes()) << "the ring is full";
   run(500);
   EXPECT_TRUE(playedExactly(played(), pcm + pcm));
 }
@@ -141,19 +143,42 @@ TEST(DSoundOutputFormat, EightBitSoundIsSilencedWith0x80) {
   const std::string tone(2000, '\x20');
   ASSERT_TRUE(output.writeSegment(tone.data(), 1000));
   ASSERT_TRUE(output.writeSegment(tone.data(), 1000));
-  clock.advanceMs(125);  // the first segment is played
+  clock.advanceMs(250);  // the segment of silence ahead and the first one are played
   output.updatePlayPosition();
   output.discardQueued();  // and the second dropped
   EXPECT_TRUE(output.writeSegment(nullptr, 0));
-  EXPECT_EQ(2000, output.getWritePosition());
+  EXPECT_EQ(4000, output.getWritePosition()) << "a segment ahead of the play position, and one written";
   clock.advanceMs(1500);  // two more laps at 8000 bytes per second
   const std::string played = asString(sound.lastBuffer()->played());
-  ASSERT_EQ(1000u + 12000u, played.size());
-  EXPECT_EQ(std::string(1000, '\x20'), played.substr(0, 1000));
-  EXPECT_EQ(std::string(12000, '\x80'), played.substr(1000));
+  ASSERT_EQ(2000u + 12000u, played.size());
+  EXPECT_EQ(std::string(1000, '\x80') + std::string(1000, '\x20') + std::string(12000, '\x80'), played);
   output.release();
   EXPECT_EQ(nullptr, output.getSecondaryBuffer());
   EXPECT_EQ(0, sound.openDevices());
+}
+
+// The play position moves on between its reading and the write that follows (the feed step is late, or
+// the machine busy): a write after the ring ran dry still lands ahead of it and is heard whole.
+TEST(DSoundOutputResume, AWriteAfterThePlayPositionMovedOnIsHeardWhole) {
+  soundtest::VirtualClock clock;
+  platform::NullSoundSystem sound{clock.source(), 2};
+  DSoundOutput output;
+  output.setFormat(AudioInfo());
+  output.setSegmentSize(1000);
+  ASSERT_TRUE(output.createDevice(sound));
+  ASSERT_TRUE(output.initDSound());
+  const std::string first = patternPcm(1000, 8), second = patternPcm(1000, 9);
+  for (const std::string* pcm : {&first, &second}) {
+    clock.advanceMs(200);  // less than a lap: whatever was queued is played, then silence
+    output.updatePlayPosition();
+    EXPECT_EQ(0, output.getQueuedAmount());
+    clock.advanceMs(5);  // 80 bytes on since the reading
+    ASSERT_TRUE(output.writeSegment(pcm->data(), 1000));
+  }
+  clock.advanceMs(300);
+  output.updatePlayPosition();
+  EXPECT_TRUE(playedExactly(asString(sound.lastBuffer()->played()), {first, second}));
+  output.release();
 }
 
 TEST(AudioFeedThreadStart, StartingARunningThreadChangesNothing) {

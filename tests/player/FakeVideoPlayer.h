@@ -70,6 +70,7 @@ class FakeVideoPlayer : public IVideoPlayer {
   int zoomInVideo(unsigned, unsigned, unsigned, unsigned) override { return 0; }
   int zoomOutVideo() override { return 0; }
   void restoreVideo() override { }
+  bool isVideoIdle() override { return queueEmpty(); }
   // The decoder's part: takes the head of the queue and shows it; false when the queue is empty.
   bool showNext() {
     std::lock_guard<std::mutex> lock(m_lock);

@@ -254,16 +254,11 @@ std::vector<int16_t> heardSamples(const std::vector<uint8_t>& bytes) {
 }
 
 // Plays `r` from its first frame with sound on and checks that everything heard is its decoded audio,
-// without a gap.
+// once and in order, and in the plain build without a gap.
 void FilePlayback::expectTheDecodedAudioHeard(const playtest::Recording& r) {
-#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
-  // Exact sound needs the feed to keep ahead of a real-time output, which the sanitizer builds'
-  // slowdown does not allow when the whole suite runs at once; the plain build checks it, and the
-  // sound path's locking and memory are exercised here by SoundPlaysOnlyAtNormalSpeed.
-  GTEST_SKIP() << "real-time sound under a sanitizer";
-#endif
-  // The output takes the sound at a third of its speed: the feed always waits for room in the sound
-  // queue, never the output for data, so that nothing but the decoded audio is heard.
+  // The output takes the sound at a third of its speed, so the feed mostly waits for room in the sound
+  // queue. When it falls behind on a busy machine the output plays silence and goes on with the next
+  // sound: gaps of silence are left out of the comparison, and every sample is heard, once and in order.
   soundSlowdown = 3;
   const std::vector<int16_t> expected = heardSamples(std::vector<uint8_t>(r.pcm.begin(), r.pcm.end()));
   ASSERT_FALSE(expected.empty());
@@ -295,12 +290,16 @@ void FilePlayback::expectTheDecodedAudioHeard(const playtest::Recording& r) {
   EXPECT_TRUE(firstDifference.first == heard.end())
       << "the sound heard differs from the decoding of the audio at sample "
       << (firstDifference.first - heard.begin()) << " of " << heard.size() << " (expected " << expected.size() << ")";
+#if !defined(__SANITIZE_THREAD__) && !defined(__SANITIZE_ADDRESS__)
   // And in one piece: no silence inserted anywhere inside it (the last two samples may be unplayed).
+  // Only the plain build keeps a real-time feed ahead of the output with the whole suite running; the
+  // sanitizer builds check the content above.
   const std::vector<uint8_t> played = buffer->played();
   const std::string playedBytes(played.begin(), played.end());
   ASSERT_GT(r.pcm.size(), 4u);
   EXPECT_NE(playedBytes.find(r.pcm.substr(0, r.pcm.size() - 4)), std::string::npos)
       << "the decoded audio is not heard in one piece";
+#endif
 }
 
 TEST_P(FilePlayback, TheSoundHeardIsTheDecodedAudio) { expectTheDecodedAudioHeard(small()); }

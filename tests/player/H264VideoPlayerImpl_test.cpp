@@ -19,6 +19,7 @@
 #include "platform/OffscreenWindows.h"
 #include "player/DecoderManager.h"
 #include "tests/player/Deadline.h"
+#include "tests/player/PictureOutputFixture.h"
 #include "tests/player/PlayerFixture.h"
 
 namespace {
@@ -334,6 +335,34 @@ TEST_F(VideoPlayerTest, PlayersAtDifferentRatesOnOneThreadAreNeverEarly) {
 
 // Callers give 0..100; the player stores twice that (100 neutral), anything else as neutral, and
 // derives the YUV filter values.
+// A zoom refers to one picture size: when a sequence of another size reopens the decoder the zoom is
+// off, and the new pictures fill the window as ffmpeg decodes and scales them.
+TEST_F(VideoPlayerTest, ANewPictureSizeEndsTheZoom) {
+  if (!kxtest::haveProgram("ffmpeg")) GTEST_SKIP() << "ffmpeg is needed";
+  makePlayer();
+  player->setStretchMode(true);
+  openUntimed(counts);
+  push(0, 1);
+  player->playNextFrame();
+  ASSERT_EQ(0, player->zoomInVideo(88, 72, 176, 144));
+  ASSERT_TRUE(player->output().zoom().isActive());
+  const std::string file = kxoutput::makeH264(320, 240, 2);
+  const std::vector<kxh264::AccessUnit> units = kxh264::splitAccessUnits(file);
+  ASSERT_EQ(2u, units.size());
+  for (size_t i = 0; i < units.size(); ++i) {
+    ASSERT_EQ(0, player->pushVideoFrame(kxoutput::frameOf(units[i].data, units[i].key, static_cast<uint32_t>(10 + i), 1)));
+    player->playNextFrame();
+  }
+  EXPECT_EQ(11, player->getCurrentVideoFrameID());
+  EXPECT_FALSE(player->output().zoom().isActive());
+  const kxoutput::WindowPixels shown = kxoutput::readWindow(window);
+  const std::vector<uint32_t> expected = kxoutput::referenceBgra(file, 1, 352, 288);
+  ASSERT_EQ(expected.size(), shown.bgra.size());
+  int worst = 0;
+  for (size_t i = 0; i < expected.size(); ++i) worst = std::max(worst, kxoutput::channelDifference(expected[i], shown.bgra[i]));
+  EXPECT_EQ(0, worst);
+}
+
 TEST_F(VideoPlayerTest, PictureParameters) {
   makePlayer();
   struct Case {

@@ -90,6 +90,8 @@ TEST_F(VideoPlayerThreads, SteppingWhileOthersOnTheSameThreadPlay) {
     });
     ASSERT_TRUE(eventually([&] { return stepped.decoded.load() > 0; }));
     stepped.player->pauseVideo();
+    // However many of the first 40 the thread decoded before the pause, 15 more wait for the steps.
+    stepped.push(40, 55);
     for (int step = 0; step < 15; ++step) {
       const int before = stepped.decoded.load();
       stepped.player->playNextFrame();
@@ -99,6 +101,72 @@ TEST_F(VideoPlayerThreads, SteppingWhileOthersOnTheSameThreadPlay) {
     feeder.join();
     EXPECT_TRUE(eventually([&] { return first.decoded.load() == 120 && second.decoded.load() == 120; }));
     EXPECT_EQ(0, manager.threadIndexOf(stepped.player.get()));
+  });
+}
+
+// A pause from another thread while the decoder thread is inside a frame of the player (its decode
+// callback holds it there) returns only once that frame is done; from then on nothing of the player is
+// decoded or drawn until a step or play.
+TEST_F(VideoPlayerThreads, PauseWaitsForTheFrameInFlight) {
+  kxtest::finishWithin(seconds(60), "pause in flight", [] {
+    DecoderManager manager(1);
+    TestPlayer p(manager);
+    std::atomic<bool> inside{false}, release{false};
+    p.afterDecode = [&](int n) {
+      if (n != 2) return;
+      inside = true;
+      while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    p.push(0, 10);
+    ASSERT_EQ(0, p.player->playVideo());
+    ASSERT_TRUE(eventually([&] { return inside.load(); }));
+    std::atomic<bool> returned{false};
+    std::thread pauser([&] {
+      EXPECT_EQ(0, p.player->pauseVideo());
+      returned = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(returned.load()) << "the pause returned while frame 2 was still being decoded";
+    release = true;
+    pauser.join();
+    const int decoded = p.decoded.load(), drawn = p.drawn.load();
+    EXPECT_EQ(2, decoded);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(decoded, p.decoded.load());
+    EXPECT_EQ(drawn, p.drawn.load());
+    EXPECT_EQ(2, p.player->getCurrentVideoFrameID());
+    p.player->playNextFrame();
+    EXPECT_EQ(3, p.player->getCurrentVideoFrameID());
+    ASSERT_EQ(0, p.player->playVideo());
+    EXPECT_TRUE(eventually([&] { return p.decoded.load() == 10; }));
+  });
+}
+
+// Idle means: nothing queued and no picture being decoded or drawn. While a draw callback holds the
+// last picture the queue is empty but the player is not idle (inside that callback neither).
+TEST_F(VideoPlayerThreads, IdleOnceTheLastPictureIsOut) {
+  kxtest::finishWithin(seconds(60), "idle", [] {
+    DecoderManager manager(1);
+    TestPlayer p(manager);
+    std::atomic<int> idleInside{-1};
+    std::atomic<bool> inside{false}, release{false};
+    p.afterDraw = [&](int n) {
+      if (n != 3) return;
+      idleInside = p.player->isVideoIdle() ? 1 : 0;
+      inside = true;
+      while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    EXPECT_TRUE(p.player->isVideoIdle());
+    p.push(0, 3);
+    EXPECT_FALSE(p.player->isVideoIdle()) << "three frames wait for play";
+    ASSERT_EQ(0, p.player->playVideo());
+    ASSERT_TRUE(eventually([&] { return inside.load(); }));
+    EXPECT_EQ(0, idleInside.load());
+    EXPECT_TRUE(p.player->isVideoQueueEmpty());
+    EXPECT_FALSE(p.player->isVideoIdle()) << "the last picture is being drawn";
+    release = true;
+    EXPECT_TRUE(eventually([&] { return p.player->isVideoIdle(); }));
+    EXPECT_EQ(3, p.drawn.load());
   });
 }
 

@@ -75,6 +75,7 @@ TEST(IVideoPlayer, SlotOrder) {
       slotOf(static_cast<int (P::*)(unsigned, unsigned, unsigned, unsigned)>(&P::zoomInVideo)),
       slotOf(&P::zoomOutVideo),
       slotOf(&P::restoreVideo),
+      slotOf(&P::isVideoIdle),
   };
   for (size_t i = 0; i < slots.size(); ++i) EXPECT_EQ(static_cast<long>(i) + 1, slots[i]) << "operation " << i;
 }

@@ -22,6 +22,7 @@
 #include "player/KXPlayerFixture.h"
 #include "player/LiveTestStreams.h"
 #include "support/TestPaths.h"
+#include "tests/player/Deadline.h"
 #include "tests/player/H264Fixture.h"
 
 namespace {
@@ -145,6 +146,45 @@ TEST_F(KXPlayerTest, SettingsMadeBeforeAnOpenReachTheStreamPlayer) {
   EXPECT_EQ(0, player.getPictureSize(w, h));
   EXPECT_GE(w, kWidth);
   EXPECT_GE(h, kHeight);
+}
+
+// Stream mode keeps the decode and draw callbacks across stop and play, as file mode does, whether they
+// were given before the stream was opened or while it plays: the live pictures after the second play
+// reach both, as ffmpeg decodes them.
+TEST_F(KXPlayerTest, StreamCallbacksStayAcrossStopAndPlay) {
+  for (const bool beforeOpen : {true, false}) {
+    SCOPED_TRACE(beforeOpen ? "set before openStream" : "set while playing");
+    Pictures pictures;
+    std::atomic<size_t> drawn{0};
+    KXPlayer player;
+    const auto setCallbacks = [&] {
+      EXPECT_EQ(0, player.setDecodeCallBack(7, &Pictures::onDecode, &pictures));
+      EXPECT_EQ(0, player.setDrawCallBack(
+                       7, [](long, HDC, void* user) -> long { return static_cast<long>(++*static_cast<std::atomic<size_t>*>(user)); },
+                       &drawn, false));
+    };
+    player.setVideoWindow(window, 0, 0, kWidth, kHeight);
+    player.setUseTimeStamp(false);
+    player.setLivePlayFlag(false);
+    player.setInputQueueMaxSize(1000);
+    if (beforeOpen) setCallbacks();
+    ASSERT_EQ(0, player.openStream());
+    ASSERT_EQ(0, player.play());
+    if (!beforeOpen) setCallbacks();
+    for (int round = 1; round <= 2; ++round) {
+      SCOPED_TRACE(round);
+      pushChunks(player, stream->bytes);
+      ASSERT_EQ(0, offerUntilTaken([&] { return player.intputTSData("\x47", 1u); }));
+      const size_t expected = reference->size() * static_cast<size_t>(round);
+      ASSERT_TRUE(pictures.waitFor(expected));
+      EXPECT_TRUE(kxtest::eventually([&] { return drawn.load() == expected; })) << drawn.load() << " drawn";
+      ASSERT_EQ(0, player.stop());
+      ASSERT_EQ(0, player.play());
+    }
+    std::vector<std::string> twice = *reference;
+    twice.insert(twice.end(), reference->begin(), reference->end());
+    EXPECT_EQ(twice, pictures.snapshot());
+  }
 }
 
 TEST_F(KXPlayerTest, MendedAnswersGiveTheirErrorOrTakeEffect) {

@@ -115,8 +115,13 @@ TEST_F(ZoomFixture, ANewPictureSizeShowsTheWholePicture) {
   zoom.followPictureSize(176, 144);
   EXPECT_EQ((Rect{0, 0, 176, 144}), zoom.sourceRect(176, 144));
   EXPECT_EQ((Rect{0, 0, 176, 144}), zoom.bounds());
+  EXPECT_TRUE(zoom.isActive()) << "the same zoom, now over the whole new picture";
   zoom.forgetPicture();
+  EXPECT_FALSE(zoom.isActive()) << "a decoder reopen ends the zoom";
   EXPECT_EQ(-6, zoom.zoomInVideo(0, 0, 100, 100, display));
+  zoom.followPictureSize(400, 300);
+  EXPECT_FALSE(zoom.isActive());
+  EXPECT_EQ((Rect{0, 0, 400, 300}), zoom.sourceRect(400, 300));
 }
 
 }  // namespace
