@@ -257,10 +257,10 @@ std::size_t DecoderThread::dueCount() {
 
 void DecoderThread::serveLent(IScheduledPlayer* player) {
   serveLocked(player, false);
-  {
-    std::lock_guard<ListLock> guard(m_objListLock);
-    m_mapLent.erase(player);
-  }
+  std::lock_guard<ListLock> guard(m_objListLock);
+  m_mapLent.erase(player);
+  // Told under the list mutex: the owner's destructor may be waiting for this loan, and once it sees
+  // the loan back it deletes this object, so nothing here may touch it after the mutex is let go.
   m_cvUse.notify_all();
 }
 
