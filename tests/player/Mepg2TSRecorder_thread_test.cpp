@@ -73,9 +73,12 @@ TEST(Mepg2TSRecorderStress, EveryAcceptedByteIsInTheFileAndNothingElse) {
   });
 
   std::mt19937 random(4242);
+  // At least this many recordings whatever the machine's speed: the run is long enough in time and in
+  // starts and stops, so a slow (sanitized, loaded) machine does not end it after too few.
+  constexpr int kLeastRecordings = 8;
   const auto end = Clock::now() + std::chrono::duration<double>(stressSeconds());
   int recordings = 0;
-  while (Clock::now() < end) {
+  while (Clock::now() < end || recordings < kLeastRecordings) {
     {
       std::lock_guard<std::mutex> hold(acceptedLock);
       accepted.clear();
@@ -96,7 +99,6 @@ TEST(Mepg2TSRecorderStress, EveryAcceptedByteIsInTheFileAndNothingElse) {
   }
   done = true;
   producer.join();
-  EXPECT_GT(recordings, 3);
   EXPECT_GT(acceptedTotal.load(), 0u);
 }
 
