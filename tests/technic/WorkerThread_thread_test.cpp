@@ -27,12 +27,17 @@ class TestWorker : public WorkerThread {
   std::function<int(TestWorker&)> m_body;
 };
 
-// Counts the stop polls and makes each one short.
+// Counts the stop polls and makes each one short. Polls after a given count can be held until a
+// condition holds, so that a test does not depend on how soon a loaded machine runs the worker again.
 class PollCounter {
  public:
   PollCounter() {
     m_previous = platform::setSleepHook([this](std::uint32_t) {
-      ++m_polls;
+      const int polls = ++m_polls;
+      if (m_release && polls > m_holdAfter) {
+        while (!m_release()) std::this_thread::yield();
+        return;
+      }
       std::this_thread::sleep_for(std::chrono::microseconds(200));
     });
   }
@@ -41,9 +46,16 @@ class PollCounter {
   void waitFor(int polls) const {
     while (m_polls.load() < polls) std::this_thread::yield();
   }
+  // Set before the polls begin.
+  void holdPollsAfter(int polls, std::function<bool()> release) {
+    m_holdAfter = polls;
+    m_release = std::move(release);
+  }
 
  private:
   std::atomic<int> m_polls{0};
+  int m_holdAfter = 0;
+  std::function<bool()> m_release;
   platform::SleepHook m_previous;
 };
 
@@ -129,6 +141,9 @@ TEST(WorkerThread, StopPollsWhileRunEndsWithinTheLimitThenReportsNoneRunning) {
     counter.waitFor(300);
     return 0;
   });
+  // The run ends after poll 300; the polls after it wait until the end is seen, however late the
+  // worker is scheduled, so that stop finds it ended well within its limit.
+  counter.holdPollsAfter(300, [&] { return !worker.isRunning(); });
   ASSERT_EQ(worker.start(), 0);
   EXPECT_EQ(worker.stop(), -4);
   EXPECT_GE(counter.polls(), 300);
