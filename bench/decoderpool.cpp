@@ -5,7 +5,8 @@
 //
 // Measured in one run, next to each other:
 //   - the ideal: plain libavcodec decoding of the same stream on one thread per processor, in frames/s
-//     divided by 25;
+//     divided by 25, and the same decoding with each thread taking turns over as many streams as a
+//     decoder thread serves near the goal (the cost of many decoders sharing a processor's caches);
 //   - the largest N on the memory display (offscreen windows);
 //   - the largest N with real Qt widgets under Xvfb (the application's path: QtVideoWidgets in one
 //     top-level window, painted by the GUI thread). An Xvfb of its own is started when DISPLAY is unset.
@@ -66,6 +67,49 @@ double plainDecodeFps(const std::vector<kxh264::AccessUnit>& units, double secon
       long count = 0;
       while (std::chrono::steady_clock::now() < end) count += decoder.decodeAll();
       pictures.fetch_add(count);
+    });
+  }
+  for (auto& worker : workers) worker.join();
+  return static_cast<double>(pictures.load()) / seconds;
+}
+
+// The same plain decoding, but every thread takes turns over streams of its own, one frame of each
+// at a time with a decoder each, as a decoder thread of the pool serves its players: set against the
+// figure above it shows what many decoders' memory falling out of the processor's caches costs.
+double plainTakingTurnsFps(const std::vector<kxh264::AccessUnit>& units, int streamsPerThread, double seconds) {
+  std::vector<std::vector<uint8_t>> padded;
+  for (const auto& unit : units) {
+    padded.emplace_back(unit.data.begin(), unit.data.end());
+    padded.back().resize(unit.data.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+  }
+  const int threads = platform::processorCount();
+  std::atomic<long> pictures{0};
+  std::vector<std::thread> workers;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  for (int t = 0; t < threads; ++t) {
+    workers.emplace_back([&] {
+      const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_H264);
+      std::vector<AVCodecContext*> contexts;
+      for (int s = 0; s < streamsPerThread; ++s) {
+        contexts.push_back(avcodec_alloc_context3(codec));
+        contexts.back()->thread_count = 1;
+        avcodec_open2(contexts.back(), codec, nullptr);
+      }
+      AVFrame* frame = av_frame_alloc();
+      AVPacket* packet = av_packet_alloc();
+      long count = 0;
+      for (size_t unit = 0; std::chrono::steady_clock::now() < end; unit = (unit + 1) % padded.size()) {
+        for (AVCodecContext* context : contexts) {
+          packet->data = padded[unit].data();
+          packet->size = static_cast<int>(units[unit].data.size());
+          avcodec_send_packet(context, packet);
+          while (avcodec_receive_frame(context, frame) == 0) ++count;
+        }
+      }
+      pictures.fetch_add(count);
+      av_packet_free(&packet);
+      av_frame_free(&frame);
+      for (AVCodecContext* context : contexts) avcodec_free_context(&context);
     });
   }
   for (auto& worker : workers) worker.join();
@@ -459,6 +503,14 @@ int main(int argc, char** argv) {
   std::printf("processors %d, decoder threads %d; machine busy before the run: %.1f processors\n",
               platform::processorCount(), DecoderManager::threadCountFor(0), otherLoad);
   std::printf("ideal (plain libavcodec, one thread per processor): %.0f frames/s = %.1f streams\n", plainFps, ideal);
+  // As many streams per thread as the pool holds near the goal.
+  const int turns = std::max(1, static_cast<int>(ideal * 0.6 / platform::processorCount()));
+  const double turnsFps = plainTakingTurnsFps(units, turns, 3.0);
+  std::printf("  the same taking turns over %d streams per thread: %.0f frames/s (%.2f of the ideal); per frame "
+              "%.2f ms against %.2f ms\n",
+              turns, turnsFps, plainFps > 0 ? turnsFps / plainFps : 0.0,
+              turnsFps > 0 ? platform::processorCount() * 1000.0 / turnsFps : 0.0,
+              plainFps > 0 ? platform::processorCount() * 1000.0 / plainFps : 0.0);
   std::fflush(stdout);
 
   if (which == "memory" || which == "both") {

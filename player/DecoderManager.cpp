@@ -44,6 +44,7 @@ int DecoderManager::threadCountFor(int processors) {
 DecoderManager::DecoderManager(int count, MicroClock clock, DecoderThread::EventWaiter waiter)
     : threadCount(count < 1 ? 1 : count) {
   for (int i = 0; i < threadCount; ++i) threads.push_back(new DecoderThread(clock, waiter));
+  m_vecPeers.assign(threads.begin(), threads.end());
   for (DecoderThread* thread : threads) thread->setPool(this);
 }
 
@@ -149,11 +150,13 @@ bool DecoderManager::isThreadRunning(int index) {
   return false;
 }
 
+// The two calls below come from a thread of the pool, which holds its pool pointer meanwhile: the
+// destructor takes that pointer from every thread before it deletes any, so the peers stay valid without
+// the manager's mutex, and busy threads never queue behind one another here.
 bool DecoderManager::lendDuePlayer(DecoderThread& thief, DecoderThread*& owner, IScheduledPlayer*& player) {
-  KXMutexLocker locker(mutex, "H264VideoPlayer", 456);
   // The busiest first: the one with the most due players waiting.
   std::vector<std::pair<std::size_t, DecoderThread*>> lenders;
-  for (DecoderThread* thread : threads) {
+  for (DecoderThread* thread : m_vecPeers) {
     if (thread == &thief) continue;
     const std::size_t due = thread->dueCount();
     if (due > 0) lenders.emplace_back(due, thread);
@@ -166,12 +169,20 @@ bool DecoderManager::lendDuePlayer(DecoderThread& thief, DecoderThread*& owner, 
       return true;
     }
   }
+  // No queued frame anywhere: one that fell due on a thread still busy serving another.
+  for (DecoderThread* thread : m_vecPeers) {
+    if (thread == &thief) continue;
+    player = thread->lendLatePlayer();
+    if (player != nullptr) {
+      owner = thread;
+      return true;
+    }
+  }
   return false;
 }
 
 void DecoderManager::wakeIdleThreads(DecoderThread& busy, std::size_t count) {
-  KXMutexLocker locker(mutex, "H264VideoPlayer", 456);
-  for (DecoderThread* thread : threads) {
+  for (DecoderThread* thread : m_vecPeers) {
     if (count == 0) break;
     if (thread == &busy || !thread->isWaiting()) continue;
     thread->wake();

@@ -62,6 +62,8 @@ class DecoderManager : public IDecoderPool {
   void logListSizes();
 
   std::list<DecoderThread*> threads;
+  // The same threads, fixed at construction, for the work sharing between them (see lendDuePlayer).
+  std::vector<DecoderThread*> m_vecPeers;
   int threadCount = 0;
   KXMutex mutex;
   bool m_bClosing = false;  // being deleted: nothing is registered any more

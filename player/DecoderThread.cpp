@@ -191,6 +191,7 @@ int DecoderThread::runPass() {
   }
   const DecoderPassPlan plan(survey);
   if (plan.waitMs() > 0) {
+    m_bServedLastPass = false;
     if (serveBorrowed()) return 0;  // its own players are looked at again by the next pass
     if (waitForInput(idle, plan.waitMs())) return 0;
   }
@@ -198,22 +199,27 @@ int DecoderThread::runPass() {
   {
     std::lock_guard<ListLock> guard(m_objListLock);
     m_vecWaitingOn.clear();
-    // Players due now may be served by an idle thread of the pool meanwhile; a group served after
-    // the wait above stays with this pass.
+    // Every frame the plan serves now (due at the survey, or a group whose wait has just ended) waits
+    // in the queue, from which an idle thread of the pool may take it meanwhile.
     m_dqDue.clear();
     for (std::size_t index : plan.served()) {
-      if (survey[index].wait == 0 && !survey[index].paused && isListed(surveyed[index]) &&
-          m_mapLent.count(surveyed[index]) == 0) {
+      if (!survey[index].paused && isListed(surveyed[index]) && m_mapLent.count(surveyed[index]) == 0) {
         m_dqDue.push_back(surveyed[index]);
       }
     }
     due = m_dqDue.size();
   }
   m_cvUse.notify_all();
-  if (due > 1) {
+  // Frames found due right after a pass that served fell due while this thread was busy: they are
+  // late already, and more will be before this pass ends, so an idle peer is asked to help even for
+  // one of them.
+  const bool behind = m_bServedLastPass && plan.waitMs() == 0;
+  const std::size_t helpers = due > 1 ? due - 1 : behind ? due : 0;
+  if (helpers > 0) {
     std::lock_guard<std::mutex> pool(m_csPool);
-    if (m_pPool != nullptr) m_pPool->wakeIdleThreads(*this, due - 1);
+    if (m_pPool != nullptr) m_pPool->wakeIdleThreads(*this, helpers);
   }
+  m_bServedLastPass = due > 0;
   for (std::size_t index : plan.served()) serve(surveyed[index], survey[index].paused);
   std::lock_guard<ListLock> guard(m_objListLock);
   m_dqDue.clear();
@@ -248,6 +254,19 @@ IScheduledPlayer* DecoderThread::lendDuePlayer() {
   m_dqDue.pop_back();
   m_mapLent[player] = platform::currentThreadId();
   return player;
+}
+
+IScheduledPlayer* DecoderThread::lendLatePlayer() {
+  std::lock_guard<ListLock> guard(m_objListLock);
+  // Only while a serve runs: a thread between serves surveys its players itself at once.
+  if (m_pServing == nullptr) return nullptr;
+  for (IScheduledPlayer* player : players) {
+    if (isInUse(player) || std::find(m_dqDue.begin(), m_dqDue.end(), player) != m_dqDue.end()) continue;
+    if (player->isPaused() || player->isInputQueueEmpty() || player->getNextSleepTime() != 0) continue;
+    m_mapLent[player] = platform::currentThreadId();
+    return player;
+  }
+  return nullptr;
 }
 
 std::size_t DecoderThread::dueCount() {

@@ -37,7 +37,8 @@ class IScheduledPlayer;
 //
 // Work sharing within the pool: the players a pass finds due now wait in a queue that the pass serves
 // from the front; another thread of the pool with nothing due may borrow one from the back and serve it
-// once (lendDuePlayer, serveLent). A player is listed with one thread only (the one threadIndexOf
+// once (lendDuePlayer, serveLent), or, while this thread is inside a serve, a player that fell due
+// since the survey (lendLatePlayer). A player is listed with one thread only (the one threadIndexOf
 // names) and marked in use while lent, so no two threads ever serve it at once, and every serve takes
 // its draw lock and decodes its head frame, so its frames are drawn in order whichever thread serves.
 class DecoderThread {
@@ -80,6 +81,9 @@ class DecoderThread {
   // lent to the calling thread (null when the queue is empty), and serves a lent player once and
   // gives it back.
   IScheduledPlayer* lendDuePlayer();
+  // While this thread is inside a serve: a player of its own that fell due meanwhile (not yet queued,
+  // not in use), lent to the calling thread as above; null when there is none.
+  IScheduledPlayer* lendLatePlayer();
   std::size_t dueCount();
   void serveLent(IScheduledPlayer* player);
   // A player of this thread is being served by the calling thread (which must then not delete this).
@@ -129,6 +133,7 @@ class DecoderThread {
   std::mutex m_csPool;
   IDecoderPool* m_pPool = nullptr;
   std::atomic<bool> m_bWaiting{false};
+  bool m_bServedLastPass = false;  // this thread's passes only
   platform::Event m_hWakeEvent{false};
   SafePointer<GThread> thread;
 };

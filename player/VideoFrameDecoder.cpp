@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstring>
 
+#include "media/NalReader.h"
 #include "media/SpsParser.h"
 #include "player/H264Decoder.h"
 #include "platform/DebugOutput.h"
@@ -25,7 +26,10 @@ bool findSequenceParameterSet(const uint8_t* data, int length, int* width, int* 
     if (type >= 1 && type <= 5) return false;  // a slice: no parameter set for this frame
     if (type == kNalSps) {
       SeqParameterSet sps{};
-      if (!findSPS(data + i, length - i, &sps)) return false;
+      // One reader per decoding thread: its unit buffer is large, and a reader made for every key
+      // frame cost a zeroed allocation of that size each time.
+      thread_local NalReader reader;
+      if (!findSPS(reader, data + i, length - i, &sps)) return false;
       const int64_t w = sps.pictureWidth(), h = sps.pictureHeight();
       *width = static_cast<int>(w > INT_MAX ? INT_MAX : w);
       *height = static_cast<int>(h > INT_MAX ? INT_MAX : h);

@@ -7,9 +7,12 @@
 
 namespace platform {
 
-void QtBackBuffer::write(const std::function<void(std::uint8_t*, int, int, int)>& fn) {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  fn(m_imgBack.bits(), static_cast<int>(m_imgBack.bytesPerLine()), m_imgBack.width(), m_imgBack.height());
+bool QtBackBuffer::write(const std::function<void(std::uint8_t*, int, int, int)>& fn) {
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    fn(m_imgBack.bits(), static_cast<int>(m_imgBack.bytesPerLine()), m_imgBack.width(), m_imgBack.height());
+  }
+  return !m_bRepaintPending.exchange(true);
 }
 
 void QtBackBuffer::paint(QPainter& painter) {

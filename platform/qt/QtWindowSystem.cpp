@@ -100,13 +100,19 @@ bool QtWindowSystem::withBackBuffer(WindowId window, const std::function<void(st
     if (found == m_mapWindows.end() || !found->second.back) return false;
     back = found->second.back;
   }
-  back->write(fn);
+  if (!back->write(fn)) return true;  // the repaint already asked for shows these pixels too
   // Queued: never waits for the GUI thread. A widget closed meanwhile is not asked.
   std::lock_guard<std::recursive_mutex> lock(m_mutex);
   auto found = m_mapWindows.find(window);
   if (found != m_mapWindows.end()) {
     QWidget* widget = found->second.widget;
-    QMetaObject::invokeMethod(widget, [widget] { widget->update(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        widget,
+        [widget, back] {
+          back->repaintTaken();
+          widget->update();
+        },
+        Qt::QueuedConnection);
   }
   return true;
 }

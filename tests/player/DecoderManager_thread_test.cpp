@@ -237,4 +237,66 @@ TEST(DecoderManagerThreads, AnIdleThreadServesDuePlayersOfABusyOne) {
   });
 }
 
+// A group of frames due within a few milliseconds of each other is served once its wait ends, in the
+// same pass, rather than surveyed again after it. The wait here returns at once, so a pass that did not
+// serve the group after its wait would wait again and again until the frames' real due time.
+TEST(DecoderManagerThreads, AGroupIsServedWhenItsWaitEnds) {
+  kxtest::finishWithin(seconds(60), "group", [] {
+    std::atomic<bool> armed{false};
+    std::atomic<int> groupWaits{0};
+    FakeScheduledPlayer first, second;
+    auto waiter = [&](platform::Event* const*, std::size_t, std::uint32_t) {
+      if (armed.load() && (first.served() == 0 || second.served() == 0)) {
+        ++groupWaits;
+      } else {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));  // idle waits
+      }
+      return platform::kWaitTimeout;
+    };
+    DecoderManager manager(1, getMicroSeconds, waiter);
+    ASSERT_TRUE(manager.registerDecoder(&first));
+    ASSERT_TRUE(manager.registerDecoder(&second));
+    const int64_t due = getMicroSeconds() + 60 * kMs;  // within the longest wait a group has
+    first.scheduleFrames(due, 0, 1);
+    second.scheduleFrames(due + 2 * kMs, 0, 1);
+    armed.store(true);
+    ASSERT_TRUE(eventually([&] { return first.served() == 1 && second.served() == 1; }));
+    // One wait when the survey saw both, two when it saw the first alone (then it was served alone).
+    EXPECT_LE(groupWaits.load(), 3);
+    EXPECT_LT(second.lateness()[0], -20 * kMs) << "served after the fake wait, long before it was due";
+    manager.releseDecoder(&first);
+    manager.releseDecoder(&second);
+  });
+}
+
+// A thread inside a long serve has another player whose frame falls due meanwhile: an idle thread of
+// the pool serves that frame while the long serve is still running, instead of leaving it late until
+// the busy thread's next pass. The player stays listed with its own thread.
+TEST(DecoderManagerThreads, AFrameThatFallsDueDuringALongServeIsServedByAnIdleThread) {
+  kxtest::finishWithin(seconds(60), "late frame", [] {
+    DecoderManager manager(2);
+    FakeScheduledPlayer slow, idle, quick;
+    std::atomic<int64_t> slowEnd{0};
+    slow.setServeHook([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      slowEnd.store(getMicroSeconds());
+    });
+    ASSERT_TRUE(manager.registerDecoder(&slow));
+    ASSERT_TRUE(manager.registerDecoder(&idle));
+    ASSERT_TRUE(manager.registerDecoder(&quick));
+    ASSERT_EQ(0, manager.threadIndexOf(&quick));
+    const int64_t start = getMicroSeconds();
+    quick.scheduleFrames(start + 50 * kMs, 0, 1);
+    slow.scheduleFrames(start, 0, 1);
+    ASSERT_TRUE(eventually([&] { return slow.served() == 1 && quick.served() == 1 && slowEnd.load() != 0; }));
+    const int64_t quickServed = start + 50 * kMs + quick.lateness()[0];
+    EXPECT_LT(quickServed, slowEnd.load()) << "served while the long serve ran";
+    EXPECT_NE(slow.servedBy()[0], quick.servedBy()[0]);
+    EXPECT_EQ(0, quick.overlaps());
+    EXPECT_EQ(0, quick.unlockedServes());
+    EXPECT_EQ(0, manager.threadIndexOf(&quick)) << "still listed where it was registered";
+    for (FakeScheduledPlayer* p : {&slow, &idle, &quick}) manager.releseDecoder(p);
+  });
+}
+
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QEvent>
 #include <QImage>
 #include <QScreen>
 #include <chrono>
@@ -126,6 +127,35 @@ TEST_F(QtFixture, DrawingFromAnotherThreadNeverWaitsForTheGuiThread) {
   QApplication::processEvents();
   const QImage shown = widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
   EXPECT_EQ(rgbOf(widget.backImage()), rgbOf(shown));
+}
+
+// Counts the queued calls (repaint requests) the widget receives.
+struct QueuedCallCounter : QObject {
+  int calls = 0;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::MetaCall) ++calls;
+    return false;
+  }
+};
+
+// Pictures drawn while the GUI thread is busy ask for one repaint between them, which shows the last
+// of them; once the GUI thread has taken that request, the next picture asks again.
+TEST_F(QtFixture, PicturesDrawnWhileARepaintIsPendingShareIt) {
+  QueuedCallCounter counter;
+  widget.installEventFilter(&counter);
+  std::vector<uint8_t> last = gradient(176, 144);
+  for (uint8_t& byte : last) byte = static_cast<uint8_t>(255 - byte);
+  for (const std::vector<uint8_t>& picture : {gradient(176, 144), gradient(176, 144), last}) {
+    ASSERT_EQ(0, std::async(std::launch::async, [&] { return drawInto(widget.windowId(), picture); }).get());
+  }
+  QApplication::processEvents();
+  EXPECT_EQ(1, counter.calls);
+  const QImage shown = widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  EXPECT_EQ(rgbOf(widget.backImage()), rgbOf(shown));
+  ASSERT_EQ(0, drawInto(widget.windowId(), gradient(176, 144)));
+  QApplication::processEvents();
+  EXPECT_EQ(2, counter.calls) << "a picture after the repaint asks for another";
+  widget.removeEventFilter(&counter);
 }
 
 TEST_F(QtFixture, MessagesArriveThroughTheEventLoopAndNotForAClosedWindow) {
