@@ -120,19 +120,14 @@ void KXPlayer::resizeWindow(int x, int y, int w, int h) {
 }
 
 int KXPlayer::setDecodeCallBack(long port, DecodeCallBack callback, void* user) {
-  m_decodePort = port;
-  m_decodeCallback = callback;
-  m_decodeUser = user;
+  m_callbacks.keepDecodeCallBack(port, callback, user);
   if (m_mode == PLAYMODE_STREAM) m_livePlayer->setDecodeCallBack(port, callback, user);
   if (m_mode == PLAYMODE_FILE && hasEngine()) m_filePlayer->setDecodeCallBack(port, callback, user);
   return KXPLAYER_OK;
 }
 
 int KXPlayer::setDrawCallBack(long port, DrawCallBack callback, void* user, bool windowSizeSurface) {
-  m_drawPort = port;
-  m_drawCallback = callback;
-  m_drawUser = user;
-  m_drawFlag = windowSizeSurface;
+  m_callbacks.keepDrawFuncForRender(port, callback, user, windowSizeSurface);
   if (m_mode == PLAYMODE_STREAM) m_livePlayer->setDrawFuncForRender(port, callback, user, windowSizeSurface);
   if (m_mode == PLAYMODE_FILE && hasEngine())
     m_filePlayer->setDrawFuncForRender(port, callback, user, windowSizeSurface);
@@ -196,10 +191,7 @@ int KXPlayer::openFile(const char* path) {
     if (!convertPath(path, utf8)) return KXPLAYER_FILE_OPEN_FAILED;
     const int result = m_filePlayer->open(utf8.c_str());
     if (result != KXPLAYER_OK) return result;
-    if (hasEngine()) {
-      m_filePlayer->setDecodeCallBack(m_decodePort, m_decodeCallback, m_decodeUser);
-      m_filePlayer->setDrawFuncForRender(m_drawPort, m_drawCallback, m_drawUser, m_drawFlag);
-    }
+    if (hasEngine()) m_callbacks.restore(*m_filePlayer);
     m_fileOpen = true;
   }
   m_mode = PLAYMODE_FILE;
@@ -226,8 +218,7 @@ void KXPlayer::pushSettingsIntoLive() {
   av.setRate(1.0f);
   av.setVideoWindow(m_videoWindow);
   av.resizeWindow(m_videoX, m_videoY, m_videoWidth, m_videoHeight);
-  m_livePlayer->setDecodeCallBack(m_decodePort, m_decodeCallback, m_decodeUser);
-  m_livePlayer->setDrawFuncForRender(m_drawPort, m_drawCallback, m_drawUser, m_drawFlag);
+  m_callbacks.restore(*m_livePlayer);
 }
 
 int KXPlayer::openStream() {

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 
+#include "player/KeptVideoCallbacks.h"
 #include "player/PlayerTypes.h"
 
 class AVFrameData;
@@ -149,13 +150,7 @@ class KXPlayer {
   long m_fileEndId = 0;
   FileEndCallback m_fileEndCallback = nullptr;
   void* m_fileEndUser = nullptr;
-  long m_decodePort = 0;
-  DecodeCallBack m_decodeCallback = nullptr;
-  void* m_decodeUser = nullptr;
-  long m_drawPort = 0;
-  DrawCallBack m_drawCallback = nullptr;
-  void* m_drawUser = nullptr;
-  bool m_drawFlag = false;
+  KeptVideoCallbacks m_callbacks;  // decode and draw callbacks
   long m_notifyMode = 0;
   long m_notifyWindow = 0;
   long m_notifyMessage = 0;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <thread>
 
 #include "platform/Clock.h"
@@ -322,6 +323,11 @@ TEST_P(FilePlayback, SoundPlaysOnlyAtNormalSpeed) {
   std::shared_ptr<platform::NullSoundBuffer> buffer = sound.lastBuffer();
   ASSERT_NE(buffer, nullptr);
   const auto heard = [&] { return heardSamples(buffer->played()).size(); };
+  const auto playedFrames = [&] {
+    long played = 0;
+    player.getPlayedFrames(played);
+    return played;
+  };
   const auto soundGoesOn = [&] {
     const size_t before = heard();
     for (int i = 0; i < 2000; ++i) {
@@ -330,13 +336,19 @@ TEST_P(FilePlayback, SoundPlaysOnlyAtNormalSpeed) {
     }
     return false;
   };
-  // Silence: nothing more is heard for a while (the output stops at once).
-  const auto soundStays = [&] {
+  // Silence (the output stops at once) while the player plays what 300 ms at this rate play when it keeps
+  // pace (25 frames a second). Measured in frames, not by the clock: a slow machine that oversleeps at 16
+  // times the speed would otherwise play to the end of the file, and after it no sound is left to come.
+  const auto soundStays = [&](float rate) {
     const size_t before = heard();
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const long until = playedFrames() + std::max(1L, std::lround(rate * 25 * 0.3));
+    for (int i = 0; i < 2000 && playedFrames() < until; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_GE(playedFrames(), until) << "the player stalled";
     return heard() == before;
   };
   EXPECT_TRUE(soundGoesOn());
+  // Each faster or slower run starts at the first frame (a seek plays on at normal speed), so that the
+  // recording lasts well into the return to normal speed after it.
   const struct {
     std::function<int()> change;
     bool sounding;
@@ -351,8 +363,13 @@ TEST_P(FilePlayback, SoundPlaysOnlyAtNormalSpeed) {
   };
   for (const auto& step : steps) {
     SCOPED_TRACE(step.rate);
+    if (!step.sounding) {
+      ASSERT_EQ(player.setCurrentFrameNum(1), 0);
+    }
     ASSERT_EQ(step.change(), 0);
-    EXPECT_TRUE(step.sounding ? soundGoesOn() : soundStays());
+    EXPECT_TRUE(step.sounding ? soundGoesOn() : soundStays(step.rate))
+        << "at frame " << playedFrames() << " of " << source.frames << ", output playing " << buffer->isPlaying()
+        << ", " << buffer->playedCount() << " bytes played";
     float rate = 0;
     EXPECT_EQ(player.getRate(rate), 0);
     EXPECT_EQ(rate, step.rate);
