@@ -52,7 +52,7 @@ TEST_P(FilePlayerEngine, StepsAfterAPauseShowEveryFrame) {
   const readertest::Recording& r = standard();
   ASSERT_EQ(open(r.path), 0);
   ASSERT_EQ(engine.play(), 0);
-  // The queue (two pictures at normal speed) is full and the feed holds the frame it could not push.
+  // The queue is full and the feed holds the frame it could not push.
   ASSERT_TRUE(video->waitForRefusals(1));
   ASSERT_EQ(engine.pause(), 0);
   const size_t queued = video->pushed().size();
