@@ -50,6 +50,7 @@ void FileFeedThread::setSources(AVPlayer* player, IndexedFileReader* reader) {
 void FileFeedThread::setAudioEnabled(bool enabled) {
   KXMutexLocker lock(m_audioLock, __FILE__, __LINE__);
   m_audioEnabled = enabled;
+  if (enabled) m_soundOnAt = std::chrono::steady_clock::now();
 }
 
 bool FileFeedThread::start() {
@@ -207,7 +208,7 @@ bool FileFeedThread::push(const AVData& frame) {
   }
   if (frame.getESStreamType() == kAudioStream) {
     KXMutexLocker lock(m_audioLock, __FILE__, __LINE__);
-    if (m_audioEnabled) return m_player->pushAudioFrame(frame) == KXPLAYER_QUEUE_FULL;
+    if (m_audioEnabled && m_keptAudio.empty()) return m_player->pushAudioFrame(frame) == KXPLAYER_QUEUE_FULL;
     keepAudio(frame);
   }
   return false;
@@ -222,7 +223,11 @@ bool FileFeedThread::keepWindowOpen() {
 }
 
 void FileFeedThread::keepAudio(const AVData& frame) {
-  if (!keepWindowOpen()) return;
+  // Sound switched on while frames are still kept: this one queues behind them, in file order.
+  if (!m_audioEnabled && !keepWindowOpen()) {
+    m_keptAudio.clear();
+    return;
+  }
   std::unique_ptr<AVData> copy(newOwnedFrameCopy(frame));
   if (copy == nullptr) {
     // Kept sound with a hole in it would be worse than none.
@@ -238,10 +243,14 @@ bool FileFeedThread::pushKeptAudio(bool& refused) {
   if (m_keptAudio.empty()) return false;
   KXMutexLocker lock(m_audioLock, __FILE__, __LINE__);
   if (!m_audioEnabled) return false;
-  // Sound is on: nothing more is kept, and what was kept goes out before the next frame read (unless
-  // sound came too late for it).
-  if (m_keepingAudio && !keepWindowOpen()) return false;
-  m_keepingAudio = false;
+  // Sound is on: what was kept goes out before the next frame read, unless sound came too late for it.
+  if (m_keepingAudio) {
+    m_keepingAudio = false;
+    if (m_soundOnAt > m_keepUntil) {
+      m_keptAudio.clear();
+      return false;
+    }
+  }
   refused = m_player->pushAudioFrame(*m_keptAudio.front()) == KXPLAYER_QUEUE_FULL;
   if (!refused) m_keptAudio.pop_front();
   return true;

@@ -29,8 +29,8 @@ class IndexedFileReader;
 // pause and a stop (the engine takes it back for a step, or drops it for a seek).
 //
 // Sound is switched on after play has started the feed (the engine's callers play first), so the
-// audio read while it is off just after a start is kept, not dropped: sound switched on within the
-// first few pictures begins with it. The end is reported once the last picture is shown and the
+// audio read while it is off just after a start is kept, not dropped: sound switched on within half
+// a second of the start begins with it. The end is reported once the last picture is shown and the
 // sound pushed has been heard.
 class FileFeedThread : public WorkerThread {
  public:
@@ -119,6 +119,7 @@ class FileFeedThread : public WorkerThread {
   std::deque<std::unique_ptr<AVData>> m_keptAudio;
   bool m_keepingAudio = false;
   std::chrono::steady_clock::time_point m_keepUntil;
+  std::chrono::steady_clock::time_point m_soundOnAt;  // audio lock
   std::atomic<bool> m_stopRequested{true};
   std::atomic<unsigned> m_queueShrink{0};
 
