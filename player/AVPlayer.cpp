@@ -134,3 +134,4 @@ int AVPlayer::pushAudioFrame(const AVData& frame) {
 }
 bool AVPlayer::isAudioQueueEmpty() { return audio != nullptr && audio->isAudioQueueEmpty(); }
 bool AVPlayer::isAudioQueueFull() { return audio != nullptr && audio->isAudioQueueFull(); }
+bool AVPlayer::isAudioPlayedOut() { return audio == nullptr || audio->isAudioPlayedOut(); }

@@ -100,6 +100,8 @@ class AVPlayer {
   int pushAudioFrame(const AVData& frame);
   bool isAudioQueueEmpty();
   bool isAudioQueueFull();
+  // True without an audio player.
+  bool isAudioPlayedOut();
 
   IVideoPlayer* videoPlayer() { return video; }
   IAudioPlayer* audioPlayer() { return audio; }

@@ -23,3 +23,4 @@ void DSoundAudioPlayer::clearAudioQueue() { m_pImpl->clearAudioQueue(); }
 int DSoundAudioPlayer::pushAudioFrame(const AVData& frame) { return m_pImpl->pushAudioFrame(frame); }
 bool DSoundAudioPlayer::isAudioQueueEmpty() { return m_pImpl->isAudioQueueEmpty(); }
 bool DSoundAudioPlayer::isAudioQueueFull() { return m_pImpl->isAudioQueueFull(); }
+bool DSoundAudioPlayer::isAudioPlayedOut() { return m_pImpl->isAudioPlayedOut(); }

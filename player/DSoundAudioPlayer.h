@@ -33,6 +33,7 @@ class DSoundAudioPlayer : public IAudioPlayer {
   int pushAudioFrame(const AVData& frame) override;
   bool isAudioQueueEmpty() override;
   bool isAudioQueueFull() override;
+  bool isAudioPlayedOut() override;
 
  private:
   DSoundAudioPlayerImpl* m_pImpl;

@@ -214,6 +214,14 @@ bool DSoundAudioPlayerImpl::isAudioQueueFull() {
   return m_nPcmBytes >= m_nPcmCapacity;
 }
 
+bool DSoundAudioPlayerImpl::isAudioPlayedOut() {
+  if (!m_bOpened.load()) return true;
+  KXMutexLocker output(m_outputLock, __FILE__, __LINE__);
+  m_objOutput.updatePlayPosition();
+  KXMutexLocker pcm(m_pcmLock, __FILE__, __LINE__);
+  return m_nPcmBytes == 0 && m_objOutput.getQueuedAmount() <= 0;
+}
+
 void DSoundAudioPlayerImpl::feedSound() {
   if (!m_bOpened.load()) return;
   KXMutexLocker output(m_outputLock, __FILE__, __LINE__);

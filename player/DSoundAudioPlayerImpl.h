@@ -50,6 +50,7 @@ class DSoundAudioPlayerImpl : public AVDataQueue {
   int pushAudioFrame(const AVData& frame);
   bool isAudioQueueEmpty();
   bool isAudioQueueFull();
+  bool isAudioPlayedOut();
 
   // One feed step (the feed thread runs it every 10 ms).
   void feedSound();

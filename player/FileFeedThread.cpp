@@ -7,6 +7,7 @@
 #include "player/AVPlayer.h"
 #include "player/IndexedFileReader.h"
 #include "player/KXPlayerResult.h"
+#include "player/OwnedFrameCopy.h"
 #include "technic/KXMutexLocker.h"
 
 namespace {
@@ -15,6 +16,13 @@ namespace {
 constexpr auto kRetryInterval = std::chrono::milliseconds(10);
 // The longest the end report waits for a last picture that does not appear.
 constexpr auto kPlayOutLimit = std::chrono::seconds(1);
+// The longest it then waits for the sound pushed to be heard: the audio player holds 750 ms of PCM
+// and its output 375 ms more; a sound device that stops playing must not hold the report for ever.
+constexpr auto kSoundPlayOutLimit = std::chrono::seconds(3);
+// Audio read with sound off is kept for sound switched on this soon after the feed started (the
+// engine's callers switch it on right after play); switched on later, the kept sound would trail
+// the picture, and it is given up.
+constexpr auto kKeepAudioWindow = std::chrono::milliseconds(500);
 constexpr int kVideoStream = 1;
 constexpr int kAudioStream = 2;
 
@@ -42,6 +50,7 @@ void FileFeedThread::setSources(AVPlayer* player, IndexedFileReader* reader) {
 void FileFeedThread::setAudioEnabled(bool enabled) {
   KXMutexLocker lock(m_audioLock, __FILE__, __LINE__);
   m_audioEnabled = enabled;
+  if (enabled) m_soundOnAt = std::chrono::steady_clock::now();
 }
 
 bool FileFeedThread::start() {
@@ -54,6 +63,10 @@ bool FileFeedThread::start() {
   // A thread that decided to end no longer looks at the flags; wait for it before starting anew.
   if (!isCurrentThread()) join();
   m_feeding = true;
+  // A new start keeps the audio read while sound is off (the thread is not running here).
+  m_keptAudio.clear();
+  m_keepingAudio = true;
+  m_keepUntil = std::chrono::steady_clock::now() + kKeepAudioWindow;
   if (WorkerThread::start() != 0) {
     m_feeding = false;
     m_stopRequested = true;
@@ -73,7 +86,14 @@ bool FileFeedThread::stop() {
   m_paused = false;
   // The engine moves the picture on its own now (a step or seek); the next end waits for nothing.
   m_lastVideoId = -1;
+  dropKeptAudio();
   return true;
+}
+
+void FileFeedThread::dropKeptAudio() {
+  KXMutexLocker lock(m_stateLock, __FILE__, __LINE__);
+  m_keptAudio.clear();
+  m_keepingAudio = false;
 }
 
 void FileFeedThread::setPaused(bool paused) {
@@ -132,11 +152,17 @@ bool FileFeedThread::feedUntilEnd(unsigned& startsAtEnd) {
     {
       KXMutexLocker lock(m_stateLock, __FILE__, __LINE__);
       if (m_paused) {
+        // A pause does not count as waiting for the end to play out.
+        m_drainStart = std::chrono::steady_clock::time_point();
+        m_soundDrainStart = std::chrono::steady_clock::time_point();
         wait = true;
+      } else if (pushKeptAudio(wait)) {
+        // Sound was switched on: the audio kept since the start goes first, in file order.
       } else if (ended) {
         // Looked at only now, so that a pause or stop that came first still wins over the report;
-        // and only once the last picture is on screen, so that the report comes after it.
-        if (videoPlayedOut()) {
+        // and only once the last picture is on screen and the sound heard, so that the report comes
+        // after both.
+        if (videoPlayedOut() && soundPlayedOut()) {
           std::lock_guard<std::mutex> life(m_lifeLock);
           startsAtEnd = m_starts;
           return true;
@@ -149,6 +175,7 @@ bool FileFeedThread::feedUntilEnd(unsigned& startsAtEnd) {
           if (m_reader->readNextFrame(&frame) != KXPLAYER_OK || frame == nullptr) {
             ended = true;
             m_drainStart = std::chrono::steady_clock::time_point();
+            m_soundDrainStart = std::chrono::steady_clock::time_point();
             continue;
           }
           m_held = frame;
@@ -181,9 +208,52 @@ bool FileFeedThread::push(const AVData& frame) {
   }
   if (frame.getESStreamType() == kAudioStream) {
     KXMutexLocker lock(m_audioLock, __FILE__, __LINE__);
-    return m_audioEnabled && m_player->pushAudioFrame(frame) == KXPLAYER_QUEUE_FULL;
+    if (m_audioEnabled && m_keptAudio.empty()) return m_player->pushAudioFrame(frame) == KXPLAYER_QUEUE_FULL;
+    keepAudio(frame);
   }
   return false;
+}
+
+bool FileFeedThread::keepWindowOpen() {
+  if (m_keepingAudio && std::chrono::steady_clock::now() > m_keepUntil) {
+    m_keptAudio.clear();
+    m_keepingAudio = false;
+  }
+  return m_keepingAudio;
+}
+
+void FileFeedThread::keepAudio(const AVData& frame) {
+  // Sound switched on while frames are still kept: this one queues behind them, in file order.
+  if (!m_audioEnabled && !keepWindowOpen()) {
+    m_keptAudio.clear();
+    return;
+  }
+  std::unique_ptr<AVData> copy(newOwnedFrameCopy(frame));
+  if (copy == nullptr) {
+    // Kept sound with a hole in it would be worse than none.
+    m_keptAudio.clear();
+    m_keepingAudio = false;
+    return;
+  }
+  m_keptAudio.push_back(std::move(copy));
+}
+
+bool FileFeedThread::pushKeptAudio(bool& refused) {
+  refused = false;
+  if (m_keptAudio.empty()) return false;
+  KXMutexLocker lock(m_audioLock, __FILE__, __LINE__);
+  if (!m_audioEnabled) return false;
+  // Sound is on: what was kept goes out before the next frame read, unless sound came too late for it.
+  if (m_keepingAudio) {
+    m_keepingAudio = false;
+    if (m_soundOnAt > m_keepUntil) {
+      m_keptAudio.clear();
+      return false;
+    }
+  }
+  refused = m_player->pushAudioFrame(*m_keptAudio.front()) == KXPLAYER_QUEUE_FULL;
+  if (!refused) m_keptAudio.pop_front();
+  return true;
 }
 
 bool FileFeedThread::videoPlayedOut() {
@@ -196,6 +266,17 @@ bool FileFeedThread::videoPlayedOut() {
   const auto now = std::chrono::steady_clock::now();
   if (m_drainStart == std::chrono::steady_clock::time_point()) m_drainStart = now;
   return now - m_drainStart >= kPlayOutLimit;
+}
+
+bool FileFeedThread::soundPlayedOut() {
+  {
+    KXMutexLocker lock(m_audioLock, __FILE__, __LINE__);
+    // Sound switched off (or not at normal speed) has nothing more to be heard.
+    if (!m_audioEnabled || m_player->isAudioPlayedOut()) return true;
+  }
+  const auto now = std::chrono::steady_clock::now();
+  if (m_soundDrainStart == std::chrono::steady_clock::time_point()) m_soundDrainStart = now;
+  return now - m_soundDrainStart >= kSoundPlayOutLimit;
 }
 
 void FileFeedThread::reportEnd() {

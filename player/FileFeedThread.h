@@ -3,6 +3,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <mutex>
 
 #include "player/PlayerTypes.h"
@@ -25,6 +27,11 @@ class IndexedFileReader;
 //
 // A frame that a full queue refused is held, not dropped: it stays the next frame offered across a
 // pause and a stop (the engine takes it back for a step, or drops it for a seek).
+//
+// Sound is switched on after play has started the feed (the engine's callers play first), so the
+// audio read while it is off just after a start is kept, not dropped: sound switched on within half
+// a second of the start begins with it. The end is reported once the last picture is shown and the
+// sound pushed has been heard.
 class FileFeedThread : public WorkerThread {
  public:
   FileFeedThread();
@@ -38,7 +45,7 @@ class FileFeedThread : public WorkerThread {
   // be started. A thread that is just ending is waited for and started again.
   bool start();
   // Ends the feed and waits for the thread (from the thread itself: it ends after the callback).
-  // The held frame stays held.
+  // The held frame stays held; audio kept from the start is dropped.
   bool stop();
   // Suspends or resumes feeding between two frames.
   void setPaused(bool paused);
@@ -67,6 +74,16 @@ class FileFeedThread : public WorkerThread {
   bool feedUntilEnd(unsigned& startsAtEnd);
   // Offers a frame to its player: true when it was refused for lack of room.
   bool push(const AVData& frame);
+  // An audio frame while sound is off: kept while the start window is open.
+  void keepAudio(const AVData& frame);
+  // False once the window has closed; what was kept is then given up.
+  bool keepWindowOpen();
+  // With sound on and audio kept: offers the oldest kept frame (true in `refused` when it found no
+  // room). False when there is nothing kept to offer.
+  bool pushKeptAudio(bool& refused);
+  void dropKeptAudio();
+  // After the end of the data and the last picture: true once the sound pushed has been heard.
+  bool soundPlayedOut();
   // After the end of the data: true once the video player has shown the last frame pushed.
   bool videoPlayedOut();
   // Posts the message and calls the callback, with no lock held.
@@ -97,6 +114,12 @@ class FileFeedThread : public WorkerThread {
   // end waits for it to show.
   int64_t m_lastVideoId = -1;
   std::chrono::steady_clock::time_point m_drainStart;
+  std::chrono::steady_clock::time_point m_soundDrainStart;
+  // Audio read with sound off since the thread started (copies), while the window is open.
+  std::deque<std::unique_ptr<AVData>> m_keptAudio;
+  bool m_keepingAudio = false;
+  std::chrono::steady_clock::time_point m_keepUntil;
+  std::chrono::steady_clock::time_point m_soundOnAt;  // audio lock
   std::atomic<bool> m_stopRequested{true};
   std::atomic<unsigned> m_queueShrink{0};
 

@@ -16,10 +16,15 @@ constexpr int kVideoStream = 1;
 constexpr int kKeyFrame = 1;
 // The video queue holds the pictures of this many seconds of playing time: the feed refills it only
 // every few milliseconds when it is full, so above normal speed it must hold more than two pictures.
-// At normal speed it stays at two, so that sound (read from the file beside the pictures) keeps
-// close to the picture on screen.
 constexpr double kQueueSeconds = 0.08;
 constexpr unsigned kMinimumQueueFrames = 2;
+// At normal speed sound plays, read from the file beside the pictures: only as much of it reaches
+// the audio player as the queued pictures let the feed read. The queue holds enough for that to
+// exceed the audio player's lead (125 ms) well, so that sound starts from what was read at once, and
+// the first picture (the decoder still starting) may take a while without the sound running dry
+// behind its first frames. Once sound plays it keeps its distance to the picture however full the
+// queue is: it is played without a break from where it started.
+constexpr double kSoundQueueSeconds = 0.5;
 constexpr int kFallbackFrameRate = 25;
 
 }  // namespace
@@ -129,8 +134,9 @@ bool FilePlayerImpl::changeWindow(HWND) { return !stopped(); }
 
 void FilePlayerImpl::sizeQueueForRate(float rate) {
   const int frameRate = m_reader.getFrameRate() > 0 ? m_reader.getFrameRate() : kFallbackFrameRate;
+  const double seconds = rate == 1.0f ? kSoundQueueSeconds : kQueueSeconds;
   const unsigned wanted =
-      std::max(kMinimumQueueFrames, static_cast<unsigned>(std::ceil(frameRate * std::max(rate, 1.0f) * kQueueSeconds)));
+      std::max(kMinimumQueueFrames, static_cast<unsigned>(std::ceil(frameRate * std::max(rate, 1.0f) * seconds)));
   if (wanted > m_queueSize) {
     // A larger queue keeps what it holds.
     m_avPlayer.setInputQueueMaxSize(wanted);

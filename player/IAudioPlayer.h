@@ -33,4 +33,7 @@ class IAudioPlayer {
   virtual int pushAudioFrame(const AVData& frame) = 0;
   virtual bool isAudioQueueEmpty() = 0;
   virtual bool isAudioQueueFull() = 0;
+  // True when nothing pushed is still to be heard: the buffer is empty and the output has played
+  // everything written to it (also true while closed).
+  virtual bool isAudioPlayedOut() = 0;
 };

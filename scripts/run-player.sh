@@ -14,14 +14,7 @@ fi
 echo "no display: running the player under Xvfb and writing a screenshot"
 screenshot="$root/build/player-screenshot.png"
 work="$(mktemp -d)"
-pids=()
-cleanup() {
-  local pid
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$root/scripts/process-cleanup.sh"
 # A copy of its own, so the demonstration leaves the build's settings and list alone; the one recording
 # repeats (play mode single-circle) so that the screenshot always catches it playing.
 cmake --install "$build" --prefix "$work/prefix" >/dev/null

@@ -22,6 +22,7 @@
 #include "platform/NullSoundSystem.h"
 #include "platform/qt/QtVideoWidget.h"
 #include "player/PlaybackFixture.h"
+#include "player/SoundTestSupport.h"
 #include "tests/app/PanelTestSupport.h"
 
 namespace {
@@ -173,6 +174,38 @@ TEST_F(MainDialogTest, AChineseFileNameOnTheCommandLinePlays) {
   ASSERT_EQ(control().playState(), app::PLAY_STATE_PLAYING);
   EXPECT_EQ(control().feedMode(), app::FEED_FILE) << "the UTF-8 path reached the file player unchanged";
   ASSERT_TRUE(runUntil([&] { return control().playState() == app::PLAY_STATE_READY; }));
+}
+
+// The window switches sound on after play has started the file, and closes the item when the engine
+// reports the end: what is heard must still be the recording's decoded audio from its first sample to
+// its last, in one piece (silence only before and after it).
+TEST_F(MainDialogTest, TheSoundHeardIsTheWholeDecodedAudioWithNoGap) {
+  const struct {
+    const char* name;
+    int codec;
+  } codecs[] = {{"G.711 A-law", 102}, {"G.723.1", 101}};
+  for (const auto& codec : codecs) {
+    SCOPED_TRACE(codec.name);
+    playtest::Source source;
+    source.name = "app-sound-" + std::to_string(codec.codec);
+    source.width = 176;
+    source.height = 144;
+    source.frames = 25;
+    source.audioCodec = codec.codec;
+    const playtest::Recording& r = playtest::recording(source, playtest::kTransportStream);
+    ASSERT_FALSE(r.pcm.empty());
+    m_dialog.reset();
+    const std::size_t buffersBefore = m_sound.buffers().size();
+    start({}, {QString::fromStdString(r.path)}, app::PLAY_MODE_SINGLE);
+    ASSERT_EQ(control().playState(), app::PLAY_STATE_PLAYING);
+    EXPECT_FALSE(m_dialog->button(app::IDC_SOUND)->isToggledOn()) << "sound is on";
+    ASSERT_TRUE(runUntil([&] { return control().playState() == app::PLAY_STATE_READY; }));
+    const std::vector<std::shared_ptr<platform::NullSoundBuffer>> buffers = m_sound.buffers();
+    ASSERT_EQ(buffers.size(), buffersBefore + 1) << "one sound output for the item";
+    std::size_t lead = 0;
+    EXPECT_TRUE(soundtest::playedExactly(soundtest::asString(buffers.back()->played()), r.pcm, &lead));
+    EXPECT_LT(lead, 8000u) << "more than half a second before the sound starts";
+  }
 }
 
 TEST_F(MainDialogTest, EnterAndEscapeKeepTheWindowAndClosingItSavesTheList) {

@@ -5,14 +5,7 @@
 work="$(mktemp -d)"
 chmod 755 "$work"  # a test user other than the caller reads the recordings and the prefix below it
 rm -rf "$shots"; mkdir -p "$shots"
-pids=()
-cleanup() {
-  local pid
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/process-cleanup.sh"
 fail() {
   echo "FAIL: $*"
   [ -f "$work/program.log" ] && grep -v "^ALSA" "$work/program.log" | tail -n 20

@@ -9,7 +9,7 @@
 #   - dragging the bottom-right corner and the left edge resizes it with the controls laid out for the
 #     new size, and it never gets smaller than at start-up;
 #   - STARTS starts and closes on a recording with sound end normally;
-#   - a recording with G.723.1 sound plays with the sound that the library's decoder gives, in one
+#   - recordings with G.723.1 and G.711 sound play with the sound that the decoders give, whole and in one
 #     piece (SDL's "disk" driver writes what the program plays; G7231_DECODER decodes the frames that
 #     FIXTURES' listing names);
 #   - scripts/run-player.sh returns by itself and leaves no process behind.
@@ -190,70 +190,53 @@ kill -s TERM "$pid"; ends_within 20 || fail "no end after the restart"
 after="$(find "$prefix" -printf '%p %s %T@\n' | sort)"
 [ "$before" = "$after" ] || fail "something was written under the prefix: $(diff <(echo "$before") <(echo "$after") | head -n 5)"
 
-step "G.723.1 sound plays as the decoder gives it"
-rm -rf "$config"
-g7231="$fixtures_dir/framestream_h264_baseline_176x144_gop12_g7231.kxav"
-[ -f "$g7231" ] && [ -f "$g7231.frames" ] || fail "no $g7231 (scripts/make-fixtures.sh writes it)"
-rm -f "$work/played.raw"
-SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/played.raw" start -- "$g7231"
-# The recording lasts about four seconds; the device plays silence after it.
-sleep 6
-kill -s TERM "$pid"; ends_within 20 || fail "no end after the G.723.1 recording"
-[ "$status" -eq 0 ] || fail "exit status $status after the G.723.1 recording"
-cp "$work/played.raw" "$shots/g7231-played.raw"
-python3 - "$g7231" "$work/played.raw" "$g7231_decoder" <<'PY' || fail "the G.723.1 sound played is not the decoder's"
+# sound_heard_is_decoded RECORDING NAME: plays RECORDING once (play mode single) and checks that the
+# sound played is its audio as the decoders give it, from the first sample to the last, in one piece:
+# silence before and after it, nothing else. G.723.1 frames are decoded by G7231_DECODER (one decoder
+# for the stream, as the player keeps), A-law by Python's own G.711 tables.
+sound_heard_is_decoded() {
+  local file="$1" name="$2"
+  [ -f "$file" ] && [ -f "$file.frames" ] || fail "no $file (scripts/make-fixtures.sh writes it)"
+  rm -rf "$config"; mkdir -p "$config"
+  printf '[PLAY_MODE]\r\nPlayMode=0\r\n' >"$config/configinfo.ini"
+  rm -f "$work/played.raw"
+  SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/played.raw" start -- "$file"
+  # The recordings last about four seconds; the item closes once its sound has been heard.
+  sleep 7
+  kill -s TERM "$pid"; ends_within 20 || fail "no end after the $name recording"
+  [ "$status" -eq 0 ] || fail "exit status $status after the $name recording"
+  cp "$work/played.raw" "$shots/$name-played.raw"
+  python3 -W ignore - "$file" "$work/played.raw" "$g7231_decoder" "$name" <<'PY' || fail "the $name sound played is not the decoder's"
 import subprocess
 import sys
-recording, played = open(sys.argv[1], "rb").read(), open(sys.argv[2], "rb").read()
+recording, played, name = open(sys.argv[1], "rb").read(), open(sys.argv[2], "rb").read(), sys.argv[4]
 frames = []
 for line in open(sys.argv[1] + ".frames"):
     if not line.startswith("#"):
         offset, es_type, _, _, _, length = map(int, line.split())
         if es_type == 2:
             frames.append(recording[offset + 40:offset + 40 + length])
-
-def samples(data):
-    return [int.from_bytes(data[i:i + 2], "little", signed=True) for i in range(0, len(data) - 1, 2)]
-
-def gaps(heard):
-    # Stretches of silence inside the sound: the output waited for data there.
-    first = next(i for i, v in enumerate(heard) if v)
-    last = len(heard) - next(i for i, v in enumerate(reversed(heard)) if v)
-    found, run = [], 0
-    for v in heard[first:last]:
-        if v == 0:
-            run += 1
-        elif run:
-            found.append(run)
-            run = 0
-    return [g for g in found if g > 16]  # the decoded speech itself rests on zero for a few samples
-
-# Sound starts once playback runs, with a decoder of its own: what is heard, silences left out, must
-# be the decoder's output for the frames from one of the first ones on, sample for sample. The program
-# stops the sound when the last picture has been shown, which cuts up to a second (the sound's lead)
-# off its end.
-heard = samples(played)
-if not any(heard):
-    sys.exit("nothing but silence played")
-sound = [v for v in heard if v]
-best = (0, 0, 1)
-for first in range(len(frames) // 4):
-    pcm = subprocess.run([sys.argv[3]], input=b"".join(frames[first:]), stdout=subprocess.PIPE, check=True).stdout
-    expected = [v for v in samples(pcm) if v]
-    length = 0
-    while length < len(sound) and length < len(expected) and sound[length] == expected[length]:
-        length += 1
-    if length > best[0]:
-        best = (length, first, len(expected))
-length, first, total = best
-if length < len(sound):
-    sys.exit("the played sound differs from the decoder's output at sample %d of %d (from frame %d)"
-             % (length, total, first))
-if length < total - 8000:
-    sys.exit("only %d of %d samples of the decoder's output played" % (length, total))
-print("G.723.1: from frame %d of %d, %d of %d decoded samples played exactly; silent gaps inside: %s"
-      % (first, len(frames), length, total, gaps(heard) or "none"))
+if name == "G.723.1":
+    pcm = subprocess.run([sys.argv[3]], input=b"".join(frames), stdout=subprocess.PIPE, check=True).stdout
+else:
+    import audioop
+    pcm = audioop.alaw2lin(b"".join(frames), 2)
+at = played.find(pcm)
+if at < 0:
+    heard = played.strip(b"\0")
+    same = next((i for i in range(min(len(heard), len(pcm))) if heard[i] != pcm[i]), min(len(heard), len(pcm)))
+    sys.exit("%s: the decoded sound (%d bytes) is not played in one piece; what was heard (%d bytes) "
+             "follows it for %d bytes" % (name, len(pcm), len(heard), same))
+if played[:at].strip(b"\0") or played[at + len(pcm):].strip(b"\0"):
+    sys.exit("%s: sound other than the recording's was played" % name)
+print("%s: all %d frames, %d samples, played in one piece after %d ms of silence"
+      % (name, len(frames), len(pcm) // 2, at // 16))
 PY
+}
+
+step "G.723.1 and G.711 sound plays as the decoders give it, whole and in one piece"
+sound_heard_is_decoded "$fixtures_dir/framestream_h264_baseline_176x144_gop12_g7231.kxav" G.723.1
+sound_heard_is_decoded "$fixtures_dir/framestream_h264_baseline_176x144_gop12_g711a.kxav" G.711
 
 step "scripts/run-player.sh returns by itself"
 # In a session of its own, so that whatever it leaves behind can be found.

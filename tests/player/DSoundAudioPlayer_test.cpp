@@ -133,6 +133,28 @@ TEST_F(AudioPlayerOnNullSound, StarvedInputPlaysSilenceThenResumesCleanly) {
   EXPECT_GE(all.find(secondPcm, all.find(firstPcm) + firstPcm.size()), beforeGap) << "no sound in the gap";
 }
 
+// Played out means heard: not while PCM waits in the store or in the output ahead of the play
+// position, and at once after a stop drops it.
+TEST_F(AudioPlayerOnNullSound, PlayedOutOnlyOnceEverySampleWasHeard) {
+  start();
+  EXPECT_TRUE(player->isAudioPlayedOut()) << "nothing pushed";
+  const soundtest::CodedSpeech speech = soundtest::codeSpeech(soundtest::kG7231, 16000);
+  pushOnTime(soundtest::kG7231, speech.frames, burstArrivals(speech.frames.size()));
+  int steps = 0;
+  while (!player->isAudioPlayedOut()) {
+    ASSERT_LT(++steps, 300) << "never played out";
+    step();
+  }
+  EXPECT_TRUE(playedExactly(played(), speech.pcm)) << "played out before the last sample was heard";
+  pushOnTime(soundtest::kG7231, speech.frames, burstArrivals(speech.frames.size()));
+  step();
+  EXPECT_FALSE(player->isAudioPlayedOut());
+  EXPECT_EQ(0, player->stopAudio());
+  EXPECT_TRUE(player->isAudioPlayedOut()) << "dropped sound is not waited for";
+  player->closeAudio();
+  EXPECT_TRUE(player->isAudioPlayedOut()) << "closed";
+}
+
 TEST_F(AudioPlayerOnNullSound, PauseKeepsTheSoundAndPlayResumesIt) {
   start();
   const soundtest::CodedSpeech speech = soundtest::codeSpeech(soundtest::kG711U);

@@ -78,8 +78,16 @@ class FakeVideoPlayer : public IVideoPlayer {
     m_current = m_queue.front();
     m_queue.pop_front();
     m_shown.push_back(m_current);
+    m_refusalsAtShow = m_refusals;
     m_changed.notify_all();
     return true;
+  }
+  // Waits until the feed, after the last picture shown, has filled the queue again and been refused
+  // for the next frame (so that it has read everything up to that frame), or has pushed all `frames`.
+  bool waitForRefill(std::size_t frames) {
+    std::unique_lock<std::mutex> lock(m_lock);
+    return m_changed.wait_for(lock, std::chrono::seconds(60),
+                              [&] { return m_refusals > m_refusalsAtShow || m_pushed.size() >= frames; });
   }
   std::vector<int64_t> pushed() {
     std::lock_guard<std::mutex> lock(m_lock);
@@ -97,6 +105,10 @@ class FakeVideoPlayer : public IVideoPlayer {
   bool waitForRefusals(int n) {
     std::unique_lock<std::mutex> lock(m_lock);
     return m_changed.wait_for(lock, std::chrono::seconds(60), [&] { return m_refusals >= n; });
+  }
+  int refusals() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_refusals;
   }
   bool waitForQueued(size_t n) {
     std::unique_lock<std::mutex> lock(m_lock);
@@ -141,5 +153,6 @@ class FakeVideoPlayer : public IVideoPlayer {
   std::vector<int64_t> m_shown;
   int64_t m_current = -1;
   int m_refusals = 0;
+  int m_refusalsAtShow = 0;
   float m_rate = 1.0f;
 };
