@@ -54,23 +54,29 @@ constexpr int kWindowWidth = 352;
 constexpr int kWindowHeight = 288;
 constexpr int64_t kWarmUpUs = 1000000;
 
-// Frames per second that one thread decodes with libavcodec alone, looping over the stream for the
-// given time; every processor runs one such thread at once.
-double plainDecodeFps(const std::vector<kxh264::AccessUnit>& units, double seconds) {
+// Runs `decode` on one thread per processor at once for the given time and gives the pictures per
+// second all of them decoded; `decode` is given the moment to stop and answers its pictures.
+double picturesPerSecondOnEveryProcessor(double seconds,
+                                         const std::function<long(std::chrono::steady_clock::time_point)>& decode) {
   const int threads = platform::processorCount();
   std::atomic<long> pictures{0};
   std::vector<std::thread> workers;
-  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  for (int t = 0; t < threads; ++t) {
-    workers.emplace_back([&] {
-      kxbench::PlainH264Decoder decoder(units);
-      long count = 0;
-      while (std::chrono::steady_clock::now() < end) count += decoder.decodeAll();
-      pictures.fetch_add(count);
-    });
-  }
+  const auto end = std::chrono::steady_clock::now() +
+                   std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds));
+  for (int t = 0; t < threads; ++t) workers.emplace_back([&] { pictures.fetch_add(decode(end)); });
   for (auto& worker : workers) worker.join();
   return static_cast<double>(pictures.load()) / seconds;
+}
+
+// Frames per second that one thread decodes with libavcodec alone, looping over the stream for the
+// given time; every processor runs one such thread at once.
+double plainDecodeFps(const std::vector<kxh264::AccessUnit>& units, double seconds) {
+  return picturesPerSecondOnEveryProcessor(seconds, [&](std::chrono::steady_clock::time_point end) {
+    kxbench::PlainH264Decoder decoder(units);
+    long count = 0;
+    while (std::chrono::steady_clock::now() < end) count += decoder.decodeAll();
+    return count;
+  });
 }
 
 // The same plain decoding, but every thread takes turns over streams of its own, one frame of each
@@ -82,38 +88,30 @@ double plainTakingTurnsFps(const std::vector<kxh264::AccessUnit>& units, int str
     padded.emplace_back(unit.data.begin(), unit.data.end());
     padded.back().resize(unit.data.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
   }
-  const int threads = platform::processorCount();
-  std::atomic<long> pictures{0};
-  std::vector<std::thread> workers;
-  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  for (int t = 0; t < threads; ++t) {
-    workers.emplace_back([&] {
-      const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_H264);
-      std::vector<AVCodecContext*> contexts;
-      for (int s = 0; s < streamsPerThread; ++s) {
-        contexts.push_back(avcodec_alloc_context3(codec));
-        contexts.back()->thread_count = 1;
-        avcodec_open2(contexts.back(), codec, nullptr);
+  return picturesPerSecondOnEveryProcessor(seconds, [&](std::chrono::steady_clock::time_point end) {
+    const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_H264);
+    std::vector<AVCodecContext*> contexts;
+    for (int s = 0; s < streamsPerThread; ++s) {
+      contexts.push_back(avcodec_alloc_context3(codec));
+      contexts.back()->thread_count = 1;
+      avcodec_open2(contexts.back(), codec, nullptr);
+    }
+    AVFrame* frame = av_frame_alloc();
+    AVPacket* packet = av_packet_alloc();
+    long count = 0;
+    for (size_t unit = 0; std::chrono::steady_clock::now() < end; unit = (unit + 1) % padded.size()) {
+      for (AVCodecContext* context : contexts) {
+        packet->data = padded[unit].data();
+        packet->size = static_cast<int>(units[unit].data.size());
+        avcodec_send_packet(context, packet);
+        while (avcodec_receive_frame(context, frame) == 0) ++count;
       }
-      AVFrame* frame = av_frame_alloc();
-      AVPacket* packet = av_packet_alloc();
-      long count = 0;
-      for (size_t unit = 0; std::chrono::steady_clock::now() < end; unit = (unit + 1) % padded.size()) {
-        for (AVCodecContext* context : contexts) {
-          packet->data = padded[unit].data();
-          packet->size = static_cast<int>(units[unit].data.size());
-          avcodec_send_packet(context, packet);
-          while (avcodec_receive_frame(context, frame) == 0) ++count;
-        }
-      }
-      pictures.fetch_add(count);
-      av_packet_free(&packet);
-      av_frame_free(&frame);
-      for (AVCodecContext* context : contexts) avcodec_free_context(&context);
-    });
-  }
-  for (auto& worker : workers) worker.join();
-  return static_cast<double>(pictures.load()) / seconds;
+    }
+    av_packet_free(&packet);
+    av_frame_free(&frame);
+    for (AVCodecContext* context : contexts) avcodec_free_context(&context);
+    return count;
+  });
 }
 
 // Access units told apart by their bytes (every unit of the stream differs): unit index by hash.

@@ -186,12 +186,7 @@ TEST_F(MainDialogTest, TheSoundHeardIsTheWholeDecodedAudioWithNoGap) {
   } codecs[] = {{"G.711 A-law", 102}, {"G.723.1", 101}};
   for (const auto& codec : codecs) {
     SCOPED_TRACE(codec.name);
-    playtest::Source source;
-    source.name = "app-sound-" + std::to_string(codec.codec);
-    source.width = 176;
-    source.height = 144;
-    source.frames = 25;
-    source.audioCodec = codec.codec;
+    const playtest::Source source = playtest::soundSource("app-sound", codec.codec, 25);
     const playtest::Recording& r = playtest::recording(source, playtest::kTransportStream);
     ASSERT_FALSE(r.pcm.empty());
     m_dialog.reset();

@@ -73,12 +73,7 @@ class FileSound : public ::testing::TestWithParam<SoundCase> {};
 
 TEST_P(FileSound, SoundSwitchedOnAfterPlayIsHeardWholeAndInOnePieceBeforeTheEnd) {
   const SoundCase& c = GetParam();
-  playtest::Source source;
-  source.name = std::string("file-sound-") + std::to_string(c.codec);
-  source.width = 176;
-  source.height = 144;
-  source.frames = 50;
-  source.audioCodec = c.codec;
+  const playtest::Source source = playtest::soundSource("file-sound", c.codec, 50);
   const playtest::Recording& r = playtest::recording(source, playtest::kTransportStream);
   ASSERT_FALSE(r.pcm.empty());
 
@@ -147,20 +142,11 @@ INSTANTIATE_TEST_SUITE_P(Codecs, FileSound,
                                            SoundCase{"G7231", 101, 0}, SoundCase{"G7231SlowFirstPicture", 101, 300}),
                          [](const ::testing::TestParamInfo<SoundCase>& info) { return std::string(info.param.name); });
 
-}  // namespace
-
-
-namespace {
-
 // Without sound switched on nothing is heard and nothing waits for sound: the end comes once, after
 // the last picture. Sound switched on long after play starts from the audio being read then, not
 // from the start of the file (which would trail the picture for good).
 TEST(FileSoundOff, NeverSwitchedOnOpensNoOutputAndSwitchedOnLateStartsWhereTheFeedIs) {
-  playtest::Source source;
-  source.name = "file-sound-102";
-  source.width = 176;
-  source.height = 144;
-  source.frames = 50;
+  const playtest::Source source = playtest::soundSource("file-sound", soundtest::kG711A, 50);
   const playtest::Recording& r = playtest::recording(source, playtest::kTransportStream);
   for (const bool late : {false, true}) {
     SCOPED_TRACE(late ? "switched on late" : "never switched on");

@@ -47,6 +47,18 @@ struct Source {
   int audioCodec = 102;
 };
 
+// A small recording with sound (176x144 pictures), for the tests of what is heard; the name says
+// which test makes it, the codec and length what it holds.
+inline Source soundSource(const std::string& purpose, int audioCodec, int frames) {
+  Source source;
+  source.name = purpose + "-" + std::to_string(audioCodec);
+  source.width = 176;
+  source.height = 144;
+  source.frames = frames;
+  source.audioCodec = audioCodec;
+  return source;
+}
+
 struct Recording {
   Source source;
   int fileType = kTransportStream;
