@@ -6,11 +6,11 @@
 #include <QThread>
 #include <QTimer>
 
-#include "app/AppPaths.h"
-#include "app/CKXMediaPlayerDlg.h"
-#include "app/MainDialogParts.h"
-#include "app/QtVideoWindowRegistrar.h"
-#include "app/TerminationSignals.h"
+#include "app/playback/QtVideoWindowRegistrar.h"
+#include "app/settings/AppPaths.h"
+#include "app/settings/TerminationSignals.h"
+#include "app/window/CKXMediaPlayerDlg.h"
+#include "app/window/MainDialogParts.h"
 
 namespace app {
 

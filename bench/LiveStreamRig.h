@@ -20,7 +20,7 @@ extern "C" {
 #include "platform/MemoryDisplay.h"
 #include "platform/OffscreenWindows.h"
 #include "player/EngineClock.h"
-#include "player/H264VideoPlayerImpl.h"
+#include "player/video/H264VideoPlayerImpl.h"
 #include "tests/player/H264Fixture.h"
 
 namespace kxbench {

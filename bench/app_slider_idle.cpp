@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "app/CBmpSliderCtrl.h"
+#include "app/controls/CBmpSliderCtrl.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include "codec/G711_ALAW_Codec.h"
 #include "media/AVData.h"
 #include "platform/NullSoundSystem.h"
-#include "player/DSoundAudioPlayer.h"
+#include "player/audio/DSoundAudioPlayer.h"
 
 namespace {
 

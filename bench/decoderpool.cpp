@@ -45,8 +45,8 @@
 #include "platform/System.h"
 #include "platform/qt/QtDisplay.h"
 #include "platform/qt/QtVideoWidget.h"
-#include "player/DecoderManager.h"
-#include "player/H264Decoder.h"
+#include "player/decode/H264Decoder.h"
+#include "player/video/DecoderManager.h"
 
 namespace {
 

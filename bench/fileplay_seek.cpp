@@ -17,7 +17,7 @@
 
 #include "bench/PlainH264Decode.h"
 #include "platform/OffscreenWindows.h"
-#include "player/FilePlayer.h"
+#include "player/file/FilePlayer.h"
 #include "support/RecordingPlan.h"
 #include "support/RecordingWriter.h"
 #include "support/TestPaths.h"

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "media/AVData.h"
-#include "player/FileIndexScanThread.h"
-#include "player/IndexedFileReader.h"
+#include "player/file/FileIndexScanThread.h"
+#include "player/file/IndexedFileReader.h"
 #include "support/RecordingPlan.h"
 #include "support/RecordingWriter.h"
 #include "support/TestPaths.h"

@@ -16,7 +16,7 @@
 
 #include "media/AVData.h"
 #include "media/mpegts/TSFrameParser.h"
-#include "player/KXLivePlayer.h"
+#include "player/live/KXLivePlayer.h"
 #include "support/RecordingPlan.h"
 #include "support/RecordingWriter.h"
 

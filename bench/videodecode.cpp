@@ -13,12 +13,12 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 }
 
-#include "media/AVData.h"
-#include "player/H264Decoder.h"
-#include "player/PlayerDebugLog.h"
-#include "player/VideoFrameDecoder.h"
-#include "player/VideoFrameInput.h"
 #include "bench/PlainH264Decode.h"
+#include "media/AVData.h"
+#include "player/PlayerDebugLog.h"
+#include "player/decode/H264Decoder.h"
+#include "player/decode/VideoFrameDecoder.h"
+#include "player/decode/VideoFrameInput.h"
 #include "tests/player/H264Fixture.h"
 
 namespace {

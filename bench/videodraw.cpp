@@ -19,9 +19,9 @@ extern "C" {
 #include "platform/MemoryDisplay.h"
 #include "platform/OffscreenWindows.h"
 #include "platform/qt/QtVideoWidget.h"
-#include "player/DecodedPicture.h"
-#include "player/RenderHolder.h"
-#include "player/VideoZoom.h"
+#include "player/decode/DecodedPicture.h"
+#include "player/render/RenderHolder.h"
+#include "player/render/VideoZoom.h"
 
 namespace {
 

@@ -11,7 +11,7 @@ set(KX_INSTALL_CONFIGDIR ${CMAKE_INSTALL_LIBDIR}/cmake/KXPlayer)
 install(TARGETS kxplayer kxplayer_qt LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 # The sound backend's headers (SDL) stay out: the library chooses its sound itself. The Qt windows'
 # headers are in: an embedding program makes its video widgets with them.
-foreach(dir technic media media/mpegts codec codec/g7231 player platform platform/qt)
+foreach(dir ${KX_ENGINE_DIRS} platform platform/qt)
   file(GLOB dir_headers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.h)
   install(FILES ${dir_headers} DESTINATION ${KX_INSTALL_INCLUDEDIR}/${dir})
 endforeach()

@@ -2,11 +2,11 @@
 
 #include <new>
 
-#include "player/DSoundAudioPlayer.h"
-#include "player/H264VideoPlayer.h"
 #include "player/IAudioPlayer.h"
 #include "player/IVideoPlayer.h"
 #include "player/KXPlayerResult.h"
+#include "player/audio/DSoundAudioPlayer.h"
+#include "player/video/H264VideoPlayer.h"
 
 AVPlayer::AVPlayer() : video(new H264VideoPlayer()), audio(new (std::nothrow) DSoundAudioPlayer()) {}
 

@@ -6,10 +6,10 @@
 #include "media/AVData.h"
 #include "media/CharSet.h"
 #include "platform/WindowSystem.h"
-#include "player/FilePlayer.h"
-#include "player/KXLivePlayer.h"
 #include "player/KXPlayerResult.h"
-#include "player/RecorderHolder.h"
+#include "player/file/FilePlayer.h"
+#include "player/live/KXLivePlayer.h"
+#include "player/live/RecorderHolder.h"
 #include "technic/CharSetConversion.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/AppMessage.h"
-#include "app/AppPaths.h"
-#include "app/CSplitterControl.h"
+#include "app/controls/AppMessage.h"
+#include "app/controls/CSplitterControl.h"
+#include "app/settings/AppPaths.h"
 
 namespace apptest {
 

@@ -2,7 +2,7 @@
 #include <QString>
 #include <vector>
 
-#include "app/IMainDialog.h"
+#include "app/playlist/IMainDialog.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace apptest {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/PlayList.h"
+#include "app/playlist/PlayList.h"
 #include "tests/app/FakeMainDialog.h"
 
 namespace apptest {

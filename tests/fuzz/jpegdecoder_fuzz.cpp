@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "player/JpegDecoder.h"
+#include "player/decode/JpegDecoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static JpegDecoder decoder;

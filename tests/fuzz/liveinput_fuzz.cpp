@@ -7,8 +7,8 @@
 
 #include "media/AVData.h"
 #include "media/AVFrameData.h"
-#include "player/FrameRouter.h"
-#include "player/LiveStreamInput.h"
+#include "player/live/FrameRouter.h"
+#include "player/live/LiveStreamInput.h"
 
 namespace {
 

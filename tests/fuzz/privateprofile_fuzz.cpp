@@ -6,7 +6,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "app/PrivateProfile.h"
+#include "app/settings/PrivateProfile.h"
 
 namespace {
 

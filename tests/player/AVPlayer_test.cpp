@@ -9,12 +9,12 @@
 #include "media/AVData.h"
 #include "media/AudioInfo.h"
 #include "media/VideoInfo.h"
-#include "player/H264VideoPlayer.h"
-#include "player/H264VideoPlayerImpl.h"
-#include "player/IAudioPlayer.h"
 #include "platform/MemoryDisplay.h"
 #include "platform/NullSoundSystem.h"
 #include "platform/OffscreenWindows.h"
+#include "player/IAudioPlayer.h"
+#include "player/video/H264VideoPlayer.h"
+#include "player/video/H264VideoPlayerImpl.h"
 #include "tests/player/PlayerFixture.h"
 
 namespace {

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "player/KXPlayer.h"
-#include "player/LivePictures.h"
-#include "player/LivePlayerFixture.h"
-#include "player/LiveTestStreams.h"
 #include "support/TestPaths.h"
+#include "tests/player/LivePictures.h"
+#include "tests/player/LivePlayerFixture.h"
+#include "tests/player/LiveTestStreams.h"
 
 namespace livetest {
 

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "media/AVFrameData.h"
-#include "player/KXPlayerFixture.h"
-#include "player/LivePictures.h"
-#include "player/LiveTestStreams.h"
 #include "support/TestPaths.h"
+#include "tests/player/KXPlayerFixture.h"
+#include "tests/player/LivePictures.h"
+#include "tests/player/LiveTestStreams.h"
 
 namespace {
 

@@ -18,12 +18,12 @@
 #include "platform/MemoryDisplay.h"
 #include "platform/NullSoundSystem.h"
 #include "platform/OffscreenWindows.h"
-#include "player/LivePictures.h"
-#include "player/KXPlayerFixture.h"
-#include "player/LiveTestStreams.h"
 #include "support/TestPaths.h"
 #include "tests/player/Deadline.h"
 #include "tests/player/H264Fixture.h"
+#include "tests/player/KXPlayerFixture.h"
+#include "tests/player/LivePictures.h"
+#include "tests/player/LiveTestStreams.h"
 
 namespace {
 

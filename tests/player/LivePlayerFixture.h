@@ -9,9 +9,9 @@
 #include "platform/MemoryDisplay.h"
 #include "platform/NullSoundSystem.h"
 #include "platform/OffscreenWindows.h"
-#include "player/LiveTestStreams.h"
 #include "support/TestPaths.h"
 #include "tests/player/H264Fixture.h"
+#include "tests/player/LiveTestStreams.h"
 
 namespace livetest {
 

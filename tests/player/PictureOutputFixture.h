@@ -10,9 +10,9 @@
 #include "platform/MemoryDisplay.h"
 #include "platform/OffscreenWindows.h"
 #include "player/PlayerDebugLog.h"
-#include "player/VideoFrameDecoder.h"
-#include "player/VideoFrameInput.h"
-#include "player/VideoPictureOutput.h"
+#include "player/decode/VideoFrameDecoder.h"
+#include "player/decode/VideoFrameInput.h"
+#include "player/render/VideoPictureOutput.h"
 #include "support/TestPaths.h"
 #include "tests/player/H264Fixture.h"
 

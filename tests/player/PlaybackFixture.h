@@ -18,10 +18,10 @@ extern "C" {
 
 #include "codec/AudioCodec.h"
 #include "codec/AudioCodecFactory.h"
-#include "player/H264Fixture.h"
 #include "support/RecordingPlan.h"
 #include "support/RecordingWriter.h"
 #include "support/TestPaths.h"
+#include "tests/player/H264Fixture.h"
 
 namespace playtest {
 

@@ -17,7 +17,7 @@
 #include "platform/OffscreenWindows.h"
 #include "platform/qt/QtVideoWidget.h"
 #include "platform/qt/QtWindowSystem.h"
-#include "player/RenderHolder.h"
+#include "player/render/RenderHolder.h"
 
 using platform::Rect;
 

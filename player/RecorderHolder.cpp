@@ -1,7 +1,0 @@
-#include "player/RecorderHolder.h"
-
-#include "player/Mepg2TSRecorder.h"
-
-RecorderHolder::RecorderHolder() : m_recorder(std::make_unique<Mepg2TSRecorder>()) {}
-
-RecorderHolder::~RecorderHolder() { m_recorder->stopRecord(); }
