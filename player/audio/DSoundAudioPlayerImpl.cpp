@@ -87,7 +87,14 @@ int DSoundAudioPlayerImpl::playAudio() {
       platform::debugOutput("initDSound IDirectSoundBuffer_Play Error\n");
     }
   }
-  m_objFeedThread.start();
+  const int started = m_objFeedThread.start();
+  if (started != KXPLAYER_OK && started != AudioFeedThread::kAlreadyRunning) {
+    // Without its feed the output would loop over what it last held and no sound pushed would be
+    // heard: the play fails, with the output stopped.
+    KXMutexLocker output(m_outputLock, __FILE__, __LINE__);
+    if (platform::SoundBuffer* buffer = m_objOutput.getSecondaryBuffer()) buffer->stop();
+    return started;
+  }
   return KXPLAYER_OK;
 }
 

@@ -63,9 +63,14 @@ bool FileFeedThread::start() {
   // A thread that decided to end no longer looks at the flags; wait for it before starting anew.
   if (!isCurrentThread()) join();
   m_feeding = true;
-  // A new start keeps the audio read while sound is off (the thread is not running here).
+  // A new start keeps the audio read while sound is off, for sound switched on just after it (the
+  // thread is not running here). Sound on from the start has nothing to wait for: audio read while it
+  // is off later (at another rate) is dropped, never played once it is back.
   m_keptAudio.clear();
-  m_keepingAudio = true;
+  {
+    KXMutexLocker audio(m_audioLock, __FILE__, __LINE__);
+    m_keepingAudio = !m_audioEnabled;
+  }
   m_keepUntil = std::chrono::steady_clock::now() + kKeepAudioWindow;
   if (WorkerThread::start() != 0) {
     m_feeding = false;
@@ -208,7 +213,11 @@ bool FileFeedThread::push(const AVData& frame) {
   }
   if (frame.getESStreamType() == kAudioStream) {
     KXMutexLocker lock(m_audioLock, __FILE__, __LINE__);
-    if (m_audioEnabled && m_keptAudio.empty()) return m_player->pushAudioFrame(frame) == KXPLAYER_QUEUE_FULL;
+    if (m_audioEnabled && m_keptAudio.empty()) {
+      // Sound is on and plays as it is read: from now on audio read while it is off is dropped.
+      m_keepingAudio = false;
+      return m_player->pushAudioFrame(frame) == KXPLAYER_QUEUE_FULL;
+    }
     keepAudio(frame);
   }
   return false;
@@ -242,7 +251,11 @@ bool FileFeedThread::pushKeptAudio(bool& refused) {
   refused = false;
   if (m_keptAudio.empty()) return false;
   KXMutexLocker lock(m_audioLock, __FILE__, __LINE__);
-  if (!m_audioEnabled) return false;
+  if (!m_audioEnabled) {
+    // Sound that came on and went off again (another rate, sound off) drops what it has not pushed.
+    if (!m_keepingAudio) m_keptAudio.clear();
+    return false;
+  }
   // Sound is on: what was kept goes out before the next frame read, unless sound came too late for it.
   if (m_keepingAudio) {
     m_keepingAudio = false;

@@ -30,8 +30,9 @@ class IFrameReader;
 //
 // Sound is switched on after play has started the feed (the engine's callers play first), so the
 // audio read while it is off just after a start is kept, not dropped: sound switched on within half
-// a second of the start begins with it. The end is reported once the last picture is shown and the
-// sound pushed has been heard.
+// a second of the start begins with it. Only sound not yet on since the start is waited for so, and
+// only at normal speed: audio read while sound is off again, or at another rate, is never played.
+// The end is reported once the last picture is shown and the sound pushed has been heard.
 class FileFeedThread : public WorkerThread {
  public:
   FileFeedThread();
@@ -49,6 +50,9 @@ class FileFeedThread : public WorkerThread {
   bool stop();
   // Suspends or resumes feeding between two frames.
   void setPaused(bool paused);
+  // Drops the audio kept for sound still to be switched on, and keeps none until the next start (the
+  // rate has left normal speed, where no sound plays).
+  void dropKeptAudio();
 
   // Makes the video queue this size once it has run empty (0: no change wanted); video frames wait
   // until then, so that no queued frame is dropped.
@@ -81,7 +85,6 @@ class FileFeedThread : public WorkerThread {
   // With sound on and audio kept: offers the oldest kept frame (true in `refused` when it found no
   // room). False when there is nothing kept to offer.
   bool pushKeptAudio(bool& refused);
-  void dropKeptAudio();
   // After the end of the data and the last picture: true once the sound pushed has been heard.
   bool soundPlayedOut();
   // After the end of the data: true once the video player has shown the last frame pushed.

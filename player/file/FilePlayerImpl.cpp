@@ -279,6 +279,8 @@ int FilePlayerImpl::getDuration(long& seconds) {
 
 int FilePlayerImpl::setRate(float rate) {
   if (stopped()) return KXPLAYER_WRONG_STATE;
+  // Audio read at another rate is never heard, also by sound switched on later.
+  if (rate != 1.0f) m_feedThread.dropKeptAudio();
   if (m_soundOn) {
     if (rate == 1.0f) {
       m_avPlayer.playAudio();

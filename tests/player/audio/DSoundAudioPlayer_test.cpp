@@ -12,8 +12,11 @@
 
 #include "platform/DebugOutput.h"
 #include "platform/NullSoundSystem.h"
+#include "platform/Thread.h"
+#include "player/KXPlayerResult.h"
 #include "player/audio/DSoundAudioPlayer.h"
 #include "player/audio/DSoundAudioPlayerImpl.h"
+#include "tests/player/Deadline.h"
 #include "tests/player/SoundTestSupport.h"
 
 namespace {
@@ -264,6 +267,21 @@ TEST_F(AudioPlayerContract, FramesBeforeOpenAreDroppedAndOpenFailuresGive605) {
   EXPECT_TRUE(player.isAudioQueueEmpty());
   EXPECT_EQ(0, player.openAudio());
   EXPECT_EQ(1, sound.openDevices());
+}
+
+// Play starts the feed thread that moves the sound into the output; when it cannot start, play says
+// so and leaves the output stopped (it would loop over what it held), and a later play starts it.
+TEST_F(AudioPlayerContract, PlayFailsWhenItsFeedThreadCannotStart) {
+  ASSERT_EQ(0, player.openAudio());
+  ASSERT_EQ(0, push(soundtest::kPcm, std::string(3200, '\1')));
+  platform::Thread::failNextCreations(1);
+  EXPECT_EQ(KXPLAYER_START_FAILED, player.playAudio());
+  platform::Thread::failNextCreations(0);
+  EXPECT_FALSE(sound.lastBuffer()->isPlaying());
+  EXPECT_EQ(0, player.playAudio());
+  EXPECT_TRUE(sound.lastBuffer()->isPlaying());
+  EXPECT_EQ(0, player.playAudio()) << "playing already";
+  EXPECT_TRUE(kxtest::eventually([&] { return player.isAudioQueueEmpty(); })) << "the feed moves the sound on";
 }
 
 TEST(AudioPlayerBackend, PlayerMadeWithoutABackendUsesTheInstalledOne) {

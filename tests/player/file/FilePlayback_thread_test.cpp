@@ -5,7 +5,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "platform/Clock.h"
@@ -312,12 +315,64 @@ TEST_P(FilePlayback, G7231SoundHeardIsTheCodecsOutput) {
   expectTheDecodedAudioHeard(playtest::recording(source, GetParam()));
 }
 
+// Holds the player on a picture: the decode callback of the picture a given number of pictures on waits
+// until it is released, so that the player cannot play past it however late the test's thread runs.
+// The callback is unhooked when the hold goes, whichever way the test ends.
+class PictureHold {
+ public:
+  explicit PictureHold(FilePlayer& player) : m_player(player) {
+    m_player.setDecodeCallBack(1, &PictureHold::onPicture, this);
+  }
+  ~PictureHold() {
+    release();
+    m_player.setDecodeCallBack(1, nullptr, nullptr);
+  }
+  PictureHold(const PictureHold&) = delete;
+  PictureHold& operator=(const PictureHold&) = delete;
+
+  // Holds the picture that comes this many pictures from now.
+  void holdAfter(long pictures) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_remaining = pictures;
+  }
+  // True once the player is held; false when it stalled before.
+  bool waitUntilHolding() {
+    std::unique_lock<std::mutex> lock(m_lock);
+    return m_changed.wait_for(lock, std::chrono::seconds(60), [this] { return m_holding; });
+  }
+  void release() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_remaining = 0;
+    m_holding = false;
+    m_changed.notify_all();
+  }
+
+ private:
+  static long onPicture(long, const char*, long, FRAME_INFO*, void* user) {
+    auto* self = static_cast<PictureHold*>(user);
+    std::unique_lock<std::mutex> lock(self->m_lock);
+    if (self->m_remaining > 0 && --self->m_remaining == 0) {
+      self->m_holding = true;
+      self->m_changed.notify_all();
+      self->m_changed.wait(lock, [self] { return !self->m_holding; });
+    }
+    return 0;
+  }
+
+  FilePlayer& m_player;
+  std::mutex m_lock;
+  std::condition_variable m_changed;
+  long m_remaining = 0;
+  bool m_holding = false;
+};
+
 TEST_P(FilePlayback, SoundPlaysOnlyAtNormalSpeed) {
   playtest::Source source = smallSource();
   source.name = "ten_seconds_352x288_gop25";
   source.frames = 250;
   const playtest::Recording& r = playtest::recording(source, GetParam());
   ASSERT_EQ(player.open(r.path.c_str()), 0);
+  PictureHold hold(player);
   ASSERT_EQ(player.play(), 0);
   ASSERT_EQ(player.playSound(), 0);
   std::shared_ptr<platform::NullSoundBuffer> buffer = sound.lastBuffer();
@@ -336,14 +391,15 @@ TEST_P(FilePlayback, SoundPlaysOnlyAtNormalSpeed) {
     }
     return false;
   };
-  // Silence (the output stops at once) while the player plays what 300 ms at this rate play when it keeps
-  // pace (25 frames a second). Measured in frames, not by the clock: a slow machine that oversleeps at 16
-  // times the speed would otherwise play to the end of the file, and after it no sound is left to come.
+  // Silence (the output stops at once) while the player plays the pictures of 300 ms at this rate (25
+  // frames a second); the picture after them is held until the next step has changed the rate. Neither
+  // the clock nor this thread's pace decides how far the player gets: at 16 times the speed a thread
+  // that runs a quarter of a second late would otherwise find the whole file read, and no sound left
+  // to come back at normal speed.
   const auto soundStays = [&](float rate) {
     const size_t before = heard();
-    const long until = playedFrames() + std::max(1L, std::lround(rate * 25 * 0.3));
-    for (int i = 0; i < 2000 && playedFrames() < until; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    EXPECT_GE(playedFrames(), until) << "the player stalled";
+    hold.holdAfter(std::max(1L, std::lround(rate * 25 * 0.3)));
+    EXPECT_TRUE(hold.waitUntilHolding()) << "the player stalled";
     return heard() == before;
   };
   EXPECT_TRUE(soundGoesOn());
@@ -367,6 +423,7 @@ TEST_P(FilePlayback, SoundPlaysOnlyAtNormalSpeed) {
       ASSERT_EQ(player.setCurrentFrameNum(1), 0);
     }
     ASSERT_EQ(step.change(), 0);
+    hold.release();
     EXPECT_TRUE(step.sounding ? soundGoesOn() : soundStays(step.rate))
         << "at frame " << playedFrames() << " of " << source.frames << ", output playing " << buffer->isPlaying()
         << ", " << buffer->playedCount() << " bytes played";

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/NullSoundSystem.h"
 #include "player/audio/DSoundAudioPlayer.h"
@@ -39,7 +40,7 @@ struct EndReport {
   }
 };
 
-// The real audio player, counting the frames it took.
+// The real audio player, noting the timestamp of every frame it took.
 class CountingAudioPlayer : public DSoundAudioPlayer {
  public:
   explicit CountingAudioPlayer(platform::SoundSystem& sound) : DSoundAudioPlayer(sound) {}
@@ -47,20 +48,38 @@ class CountingAudioPlayer : public DSoundAudioPlayer {
     const int result = DSoundAudioPlayer::pushAudioFrame(frame);
     if (result == 0) {
       std::lock_guard<std::mutex> hold(m_lock);
-      ++m_taken;
+      m_taken.push_back(frame.getTimeStamp());
       m_changed.notify_all();
     }
     return result;
   }
   bool waitForTaken(std::size_t frames) {
     std::unique_lock<std::mutex> hold(m_lock);
-    return m_changed.wait_for(hold, std::chrono::seconds(60), [&] { return m_taken >= frames; });
+    return m_changed.wait_for(hold, std::chrono::seconds(60), [&] { return m_taken.size() >= frames; });
+  }
+  std::vector<int64_t> taken() {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_taken;
   }
 
  private:
   std::mutex m_lock;
   std::condition_variable m_changed;
-  std::size_t m_taken = 0;
+  std::vector<int64_t> m_taken;
+};
+
+// The test's video player, noting the timestamp of the last frame it took.
+class TimedVideoPlayer : public FakeVideoPlayer {
+ public:
+  int pushVideoFrame(const AVData& frame) override {
+    const int result = FakeVideoPlayer::pushVideoFrame(frame);
+    if (result == 0) m_lastTaken = frame.getTimeStamp();
+    return result;
+  }
+  int64_t lastTaken() const { return m_lastTaken.load(); }
+
+ private:
+  std::atomic<int64_t> m_lastTaken{-1};
 };
 
 struct SoundCase {
@@ -179,6 +198,52 @@ TEST(FileSoundOff, NeverSwitchedOnOpensNoOutputAndSwitchedOnLateStartsWhereTheFe
     const std::size_t first = heard.find_first_not_of('\0');
     ASSERT_NE(first, std::string::npos) << "sound switched on late is heard";
     EXPECT_NE(heard.compare(first, 320, r.pcm, 0, 320), 0) << "it starts with the file's first audio frame";
+  }
+}
+
+// Audio read while the file plays at another rate is never played: not when the rate comes back to
+// normal (sound on since the feed started, as after a seek while playing), nor by sound switched on
+// at the other rate. Played then, it would trail the picture from there on.
+TEST(FileSoundAtAnotherRate, AudioReadThenIsNeverPlayed) {
+  const playtest::Source source = playtest::soundSource("file-sound", soundtest::kG711A, 50);
+  const playtest::Recording& r = playtest::recording(source, playtest::kTransportStream);
+  for (const bool soundFirst : {true, false}) {
+    SCOPED_TRACE(soundFirst ? "sound on before the seek" : "sound switched on at the other rate");
+    platform::NullSoundSystem sound;
+    auto* video = new TimedVideoPlayer();
+    auto* audio = new CountingAudioPlayer(sound);
+    FilePlayerImpl engine(video, audio);
+    engine.setFileType(playtest::kTransportStream);
+    ASSERT_EQ(engine.open(r.path.c_str()), 0);
+    ASSERT_EQ(engine.play(), 0);
+    if (soundFirst) {
+      ASSERT_EQ(engine.playSound(), 0);
+    }
+    ASSERT_TRUE(video->waitForRefusals(1));
+    // The seek starts a new feed, which fills the picture queue and is refused for the next picture.
+    const int refused = video->refusals();
+    ASSERT_EQ(engine.setCurrentFrameNum(1), 0);
+    ASSERT_TRUE(video->waitForRefusals(refused + 1));
+    ASSERT_EQ(engine.setRate(4.0f), 0);
+    if (!soundFirst) {
+      ASSERT_EQ(engine.playSound(), 0);
+    }
+    // At four times the speed the queue is smaller: once the pictures queued are shown, the feed reads
+    // on (audio included) until the smaller queue is full.
+    while (video->showNext()) {
+    }
+    ASSERT_TRUE(video->waitForRefill(static_cast<std::size_t>(source.frames)));
+    const int64_t lastPictureThen = video->lastTaken();
+    const std::size_t takenBefore = audio->taken().size();
+    ASSERT_EQ(engine.setRate(1.0f), 0);
+    // A refusal that comes from a pass begun after the return has pushed whatever sound it would.
+    ASSERT_TRUE(video->waitForRefusals(video->refusals() + 2));
+    const std::vector<int64_t> taken = audio->taken();
+    ASSERT_GT(taken.size(), takenBefore) << "sound goes on at normal speed";
+    for (std::size_t i = takenBefore; i < taken.size(); ++i) {
+      EXPECT_GE(taken[i], lastPictureThen) << "audio frame " << i << " was read at four times the speed";
+    }
+    engine.close();
   }
 }
 

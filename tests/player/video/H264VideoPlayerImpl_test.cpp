@@ -236,14 +236,19 @@ TEST_F(VideoPlayerTest, StopClearsQueueAndCallbacks) {
   EXPECT_FALSE(player->input().hasClockReference());
   push(12, 15);  // from a key frame: P frames after a stop are dropped until one comes
   ASSERT_EQ(0, player->playVideo());
-  ASSERT_TRUE(eventually([&] { return player->getCurrentVideoFrameID() == 15; }));
+  // The frame id changes as soon as the decoder has the picture, before its callbacks and its drawing:
+  // callbacks set then would be called for that picture too. Once the player is idle it is out.
+  ASSERT_TRUE(eventually([&] { return player->getCurrentVideoFrameID() == 15 && player->isVideoIdle(); }));
   EXPECT_EQ(3, counts.decoded.load());
   EXPECT_EQ(3, counts.drawn.load());
-  // Set again after the stop (which also ended the pause): both are called.
+  // Set again after the stop (which also ended the pause): both are called, once for each frame pushed
+  // since.
   player->setDecodeCallBack(2, CallbackCounts::onDecode, &later);
   player->setDrawFuncForRender(2, CallbackCounts::onDraw, &later, false);
   push(15, 18);
-  ASSERT_TRUE(eventually([&] { return later.decoded.load() == 3 && later.drawn.load() == 3; }));
+  ASSERT_TRUE(eventually([&] { return player->getCurrentVideoFrameID() == 18 && player->isVideoIdle(); }));
+  EXPECT_EQ(3, later.decoded.load());
+  EXPECT_EQ(3, later.drawn.load());
 }
 
 TEST_F(VideoPlayerTest, CloseDropsPushesAndReopens) {
