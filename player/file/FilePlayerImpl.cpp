@@ -283,7 +283,8 @@ int FilePlayerImpl::setRate(float rate) {
   if (rate != 1.0f) m_feedThread.dropKeptAudio();
   if (m_soundOn) {
     if (rate == 1.0f) {
-      m_avPlayer.playAudio();
+      // While paused the output stays silent: play starts it with the picture.
+      if (m_playState == kPlaying) m_avPlayer.playAudio();
       m_feedThread.setAudioEnabled(true);
     } else {
       m_feedThread.setAudioEnabled(false);
@@ -321,12 +322,10 @@ int FilePlayerImpl::playSound() {
     return played;
   }
   m_soundOn = true;
-  // Sound plays only at normal speed; at another rate it starts with the next setRate(1.0).
-  if (m_rate == 1.0f) {
-    m_feedThread.setAudioEnabled(true);
-  } else {
-    m_avPlayer.pauseAudio();
-  }
+  // Sound plays only at normal speed; at another rate it starts with the next setRate(1.0), and
+  // while paused with the next play.
+  if (m_rate == 1.0f) m_feedThread.setAudioEnabled(true);
+  if (m_rate != 1.0f || m_playState != kPlaying) m_avPlayer.pauseAudio();
   return KXPLAYER_OK;
 }
 

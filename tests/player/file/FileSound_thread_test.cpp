@@ -247,4 +247,59 @@ TEST(FileSoundAtAnotherRate, AudioReadThenIsNeverPlayed) {
   }
 }
 
+// The sound output plays only while the file plays at normal speed with sound on: a return to normal
+// speed while paused and sound switched on while paused leave it silent until play (which also
+// returns to normal speed) moves the picture again.
+TEST(FileSoundWhilePaused, TheOutputPlaysOnlyWhileThePictureMovesAtNormalSpeed) {
+  const playtest::Source source = playtest::soundSource("file-sound", soundtest::kG711A, 50);
+  const playtest::Recording& r = playtest::recording(source, playtest::kTransportStream);
+  struct Step {
+    const char* call;
+    bool playing;  // the sound output afterwards
+  };
+  const std::vector<std::vector<Step>> cases = {
+      {{"pause", false}, {"rate 1", false}, {"play", true}},
+      {{"rate 4", false}, {"pause", false}, {"rate 1", false}, {"play", true}},
+      {{"rate 4", false}, {"pause", false}, {"play", true}},
+      {{"sound off", false}, {"pause", false}, {"sound on", false}, {"play", true}},
+  };
+  for (const std::vector<Step>& steps : cases) {
+    platform::NullSoundSystem sound;
+    auto* video = new FakeVideoPlayer();
+    FilePlayerImpl engine(video, new DSoundAudioPlayer(sound));
+    engine.setFileType(playtest::kTransportStream);
+    ASSERT_EQ(engine.open(r.path.c_str()), 0);
+    ASSERT_EQ(engine.play(), 0);
+    ASSERT_EQ(engine.playSound(), 0);
+    ASSERT_TRUE(sound.lastBuffer()->isPlaying());
+    std::string done;
+    for (const Step& step : steps) {
+      const std::string call = step.call;
+      done += (done.empty() ? "" : ", ") + call;
+      SCOPED_TRACE(done);
+      if (call == "pause") {
+        ASSERT_EQ(engine.pause(), 0);
+      }
+      if (call == "play") {
+        ASSERT_EQ(engine.play(), 0);
+      }
+      if (call == "rate 1") {
+        ASSERT_EQ(engine.setRate(1.0f), 0);
+      }
+      if (call == "rate 4") {
+        ASSERT_EQ(engine.setRate(4.0f), 0);
+      }
+      if (call == "sound off") {
+        ASSERT_EQ(engine.stopSound(), 0);
+      }
+      if (call == "sound on") {
+        ASSERT_EQ(engine.playSound(), 0);
+      }
+      ASSERT_NE(sound.lastBuffer(), nullptr);
+      EXPECT_EQ(sound.lastBuffer()->isPlaying(), step.playing);
+    }
+    engine.close();
+  }
+}
+
 }  // namespace
