@@ -1,11 +1,10 @@
 #include "media/FrameList.h"
 
 #include "media/AVData.h"
+#include "media/FrameKind.h"
 
 namespace {
 
-constexpr int kVideo = 1;
-constexpr int kKeyFrame = 1;
 constexpr int kNotFound = -1;
 constexpr int kNothingQualifies = -2;
 
@@ -22,10 +21,10 @@ void FrameList::clear() {
   m_frames.clear();
 }
 
-bool FrameList::isVideo(const AVData& frame) { return frame.getESStreamType() == kVideo; }
+bool FrameList::isVideo(const AVData& frame) { return frame.getESStreamType() == FrameKind::kVideoStream; }
 
 bool FrameList::isVideoKeyFrame(const AVData& frame) {
-  return isVideo(frame) && frame.getFrameType() == kKeyFrame;
+  return isVideo(frame) && frame.getFrameType() == FrameKind::kKeyFrame;
 }
 
 int FrameList::deliver(int index, AVData*& out) {

@@ -4,14 +4,12 @@
 
 #include "media/AVData.h"
 #include "media/Buffer.h"
+#include "media/FrameKind.h"
 #include "media/KXAVFrameHead.h"
 
 namespace {
 
 constexpr int64_t kHeadLength = KXAVFrameHead::kLength;
-constexpr int kVideo = 1;
-constexpr int kKeyFrame = 1;
-constexpr int kElementaryStreamFrame = 1;
 constexpr int kNoFrame = -2;
 
 }  // namespace
@@ -117,7 +115,7 @@ int HeadFrameParser::parse(const char* buf, int len, bool /*whole*/) {
     frame->setEncoderType(head.getEncodeType());
     frame->setFrameType(head.getFrameType());
     frame->setTimeStamp(head.getTimeStamp());
-    frame->setStreamFormat(kElementaryStreamFrame);
+    frame->setStreamFormat(FrameKind::kElementaryStreamFormat);
     frame->setCameraNo(0);
     const unsigned int length = static_cast<unsigned int>(head.getFrameLength());
     if (frame->alloc(length)) frame->copyData(payload, length);
@@ -136,7 +134,7 @@ int HeadFrameParser::scanKeyFrames(Buffer& b, std::vector<int64_t>& ids, std::ve
   const int64_t base = m_nScanOffset;
   const int len = b.getDataLength();
   searchFrames(b.getData(), len, [&](const KXAVFrameHead& head, const char*, int64_t offset) {
-    if (head.getFrameType() == kKeyFrame && head.getESStreamType() == kVideo) {
+    if (head.getFrameType() == FrameKind::kKeyFrame && head.getESStreamType() == FrameKind::kVideoStream) {
       ids.push_back(static_cast<int64_t>(head.getSequenceId()));
       offsets.push_back(base + offset);
     }

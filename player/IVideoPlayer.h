@@ -10,6 +10,10 @@ class VideoInfo;
 // interface (embedding programs call them through this table): it never changes.
 class IVideoPlayer {
  public:
+  // The input queue never holds fewer pictures than this, whatever size is asked for: one being
+  // decoded and the next one waiting.
+  static constexpr unsigned kMinInputQueueSize = 2;
+
   virtual ~IVideoPlayer() = default;
 
   virtual void setDrawFuncForRender(long port, DrawCallBack fn, void* user, bool windowSizeSurface) = 0;

@@ -5,14 +5,12 @@
 
 #include "media/AVData.h"
 #include "media/Buffer.h"
+#include "media/FrameKind.h"
 
 namespace {
 
 constexpr int kPacket = 188;
-constexpr int kVideo = 1;
-constexpr int kKeyFrame = 1;
 constexpr int64_t kLongestFrameStep = 3000000;
-constexpr int kDefaultFrameRate = 25;
 
 int64_t microsecondsOf(int64_t ticks) { return static_cast<int64_t>(ticks / 90000.0 * 1000000.0); }
 
@@ -60,8 +58,8 @@ bool TSFrameParser::applyFrameInformation(AVData& frame, bool bounded) {
     if (converted < m_startTime) return false;
     m_startTimeSet = false;
   }
-  if (frame.getESStreamType() == kVideo) {
-    const bool recordCarrier = frame.getFrameType() == kKeyFrame && frame.getPrivateDataLen() > 0 &&
+  if (frame.getESStreamType() == FrameKind::kVideoStream) {
+    const bool recordCarrier = frame.getFrameType() == FrameKind::kKeyFrame && frame.getPrivateDataLen() > 0 &&
                                frame.getPrivateData() != nullptr;
     if (recordCarrier) {
       takeRecord(frame);
@@ -70,7 +68,7 @@ bool TSFrameParser::applyFrameInformation(AVData& frame, bool bounded) {
       ++m_info.sequenceId;
       int64_t step = converted - m_previousVideoTime;
       if (bounded && (step < 1 || step > kLongestFrameStep))
-        step = 1000000 / (m_info.frameRate ? m_info.frameRate : kDefaultFrameRate);
+        step = 1000000 / (m_info.frameRate ? m_info.frameRate : FrameKind::kDefaultFrameRate);
       frame.setTimeStamp(m_runningTimestamp + step);
     }
     frame.setSequenceId(m_info.sequenceId);
@@ -174,8 +172,9 @@ void TSFrameParser::parseWhole(const char* buf, int len, bool keep, std::vector<
       frame.setImageHeight(m_info.height);
       frame.setImageWidth(m_info.width);
       m_frames.append(deepCopy(frame));
-    } else if (frame.getESStreamType() == kVideo) {
-      if (frame.getFrameType() == kKeyFrame && frame.getPrivateDataLen() > 0 && frame.getPrivateData() != nullptr) {
+    } else if (frame.getESStreamType() == FrameKind::kVideoStream) {
+      if (frame.getFrameType() == FrameKind::kKeyFrame && frame.getPrivateDataLen() > 0 &&
+          frame.getPrivateData() != nullptr) {
         takeRecord(frame);
         ids->push_back(static_cast<int64_t>(m_info.sequenceId));
         offsets->push_back(frameOffset);

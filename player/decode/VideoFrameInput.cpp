@@ -5,15 +5,13 @@
 #include <new>
 
 #include "media/AVData.h"
+#include "media/EncoderType.h"
+#include "media/FrameKind.h"
+#include "player/IVideoPlayer.h"
 #include "technic/KXMutexLocker.h"
 
 namespace {
 
-constexpr int kFrameTypeKey = 1;
-constexpr int kFrameTypeP = 2;
-constexpr int kEncoderH264 = 1;
-constexpr int kDefaultFps = 25;
-constexpr uint32_t kMinQueueSize = 2;
 constexpr uint32_t kLiveQueueSize = 90;
 constexpr int64_t kAbnormalIntervalSlack = 20000;
 constexpr int64_t kJitterStep = 10000;
@@ -23,7 +21,7 @@ constexpr int64_t kJitterStep = 10000;
 VideoFrameInput::VideoFrameInput(const PlayerDebugLog& log, MicroClock clock)
     : m_log(log), m_fnNow(clock ? std::move(clock) : MicroClock(getMicroSeconds)),
       m_pInputClock(input_clock_Create(1000, 10)) {
-  m_objInputQueue.setMaxSize(kMinQueueSize);
+  m_objInputQueue.setMaxSize(IVideoPlayer::kMinInputQueueSize);
 }
 
 VideoFrameInput::~VideoFrameInput() { input_clock_Delete(m_pInputClock); }
@@ -34,7 +32,7 @@ void VideoFrameInput::unlockClock() const { m_csClock.unlock(__FILE__, __LINE__)
 int VideoFrameInput::pushVideoFrame(const AVData& frame) {
   if (!m_bOpened.load()) return 0;
   KXMutexLocker push(m_csPush, __FILE__, __LINE__);
-  if (frame.getFrameType() == kFrameTypeP && m_bDiscardPFrames.load()) {
+  if (frame.getFrameType() == FrameKind::kPFrame && m_bDiscardPFrames.load()) {
     m_log.printMessage(2, "pushVideoFrame discard p frame ...");
     return 0;
   }
@@ -65,7 +63,7 @@ int VideoFrameInput::pushVideoFrame(const AVData& frame) {
 
   bool discontinuity = false;
   const uint32_t id = frame.getSequenceId();
-  if (frame.getEncoderType() == kEncoderH264 && m_nLastInputSeqId != 0 && m_fRate.load() == 1.0f &&
+  if (frame.getEncoderType() == EncoderType::H264 && m_nLastInputSeqId != 0 && m_fRate.load() == 1.0f &&
       id - m_nLastInputSeqId != 1) {
     m_log.printMessage(2, "pushVideoFrame lastInputSequenceID %u\t currentInputSequenceID %u\t lost %d",
                        m_nLastInputSeqId, id, static_cast<int>(id - m_nLastInputSeqId - 1));
@@ -109,9 +107,9 @@ AVData* VideoFrameInput::copyFrame(const AVData& frame) {
 }
 
 void VideoFrameInput::resizeQueueByFps(int frameRate) {
-  const int fps = frameRate != 0 ? frameRate : kDefaultFps;
-  const uint32_t n = std::max<uint32_t>(
-      kMinQueueSize, static_cast<uint32_t>(static_cast<int64_t>(m_nMaxDelayMs.load()) * fps / 1000));
+  const int fps = frameRate != 0 ? frameRate : FrameKind::kDefaultFrameRate;
+  const uint32_t n = std::max<uint32_t>(IVideoPlayer::kMinInputQueueSize,
+                                        static_cast<uint32_t>(static_cast<int64_t>(m_nMaxDelayMs.load()) * fps / 1000));
   if (n == m_objInputQueue.maxSize()) return;
   if (n < m_objInputQueue.maxSize()) m_objInputQueue.clear();
   m_objInputQueue.setMaxSize(std::min(n, AVDataQueue::kMaxLimit));
@@ -120,7 +118,7 @@ void VideoFrameInput::resizeQueueByFps(int frameRate) {
 }
 
 void VideoFrameInput::updateStatistics(const AVData& frame, int64_t ts, int64_t now) {
-  if (frame.getFrameType() != kFrameTypeKey) {
+  if (frame.getFrameType() != FrameKind::kKeyFrame) {
     m_nGopCount++;
     return;
   }
@@ -261,7 +259,7 @@ int VideoFrameInput::getMaxDelayTime(unsigned& ms) const {
 }
 
 void VideoFrameInput::setInputQueueMaxSize(unsigned n) {
-  const uint32_t size = std::clamp<uint32_t>(n, kMinQueueSize, AVDataQueue::kMaxLimit);
+  const uint32_t size = std::clamp<uint32_t>(n, IVideoPlayer::kMinInputQueueSize, AVDataQueue::kMaxLimit);
   if (n < m_objInputQueue.maxSize()) m_objInputQueue.clear();
   m_objInputQueue.setMaxSize(size);
   m_log.printMessage(3, "setInputQueueMaxSize %u, bufMaxSize %u", n, size);

@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "media/AVData.h"
+#include "media/FrameKind.h"
 #include "platform/WindowSystem.h"
 #include "player/AVPlayer.h"
 #include "player/KXPlayerResult.h"
@@ -23,8 +24,6 @@ constexpr auto kSoundPlayOutLimit = std::chrono::seconds(3);
 // engine's callers switch it on right after play); switched on later, the kept sound would trail
 // the picture, and it is given up.
 constexpr auto kKeepAudioWindow = std::chrono::milliseconds(500);
-constexpr int kVideoStream = 1;
-constexpr int kAudioStream = 2;
 
 }  // namespace
 
@@ -201,7 +200,7 @@ void FileFeedThread::shrinkVideoQueue(unsigned size) { m_queueShrink = size; }
 unsigned FileFeedThread::takeVideoQueueShrink() { return m_queueShrink.exchange(0); }
 
 bool FileFeedThread::push(const AVData& frame) {
-  if (frame.getESStreamType() == kVideoStream) {
+  if (frame.getESStreamType() == FrameKind::kVideoStream) {
     if (m_queueShrink.load() != 0) {
       // Only this thread pushes: once the queue is empty it stays so until the push below.
       if (!m_player->isVideoQueueEmpty()) return true;
@@ -211,7 +210,7 @@ bool FileFeedThread::push(const AVData& frame) {
     m_lastVideoId = frame.getSequenceId();
     return false;
   }
-  if (frame.getESStreamType() == kAudioStream) {
+  if (frame.getESStreamType() == FrameKind::kAudioStream) {
     KXMutexLocker lock(m_audioLock, __FILE__, __LINE__);
     if (m_audioEnabled && m_keptAudio.empty()) {
       // Sound is on and plays as it is read: from now on audio read while it is off is dropped.

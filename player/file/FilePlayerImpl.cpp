@@ -5,19 +5,18 @@
 
 #include "media/AVData.h"
 #include "media/AudioInfo.h"
+#include "media/FrameKind.h"
 #include "media/VideoInfo.h"
 #include "platform/WindowSystem.h"
+#include "player/IVideoPlayer.h"
 #include "player/KXPlayerResult.h"
 #include "player/file/FilePosition.h"
 
 namespace {
 
-constexpr int kVideoStream = 1;
-constexpr int kKeyFrame = 1;
 // The video queue holds the pictures of this many seconds of playing time: the feed refills it only
 // every few milliseconds when it is full, so above normal speed it must hold more than two pictures.
 constexpr double kQueueSeconds = 0.08;
-constexpr unsigned kMinimumQueueFrames = 2;
 // At normal speed sound plays, read from the file beside the pictures: only as much of it reaches
 // the audio player as the queued pictures let the feed read. The queue holds enough for that to
 // exceed the audio player's lead (125 ms) well, so that sound starts from what was read at once, and
@@ -25,7 +24,6 @@ constexpr unsigned kMinimumQueueFrames = 2;
 // behind its first frames. Once sound plays it keeps its distance to the picture however full the
 // queue is: it is played without a break from where it started.
 constexpr double kSoundQueueSeconds = 0.5;
-constexpr int kFallbackFrameRate = 25;
 
 }  // namespace
 
@@ -133,10 +131,11 @@ int FilePlayerImpl::getPlayStatus() { return m_playState; }
 bool FilePlayerImpl::changeWindow(HWND) { return !stopped(); }
 
 void FilePlayerImpl::sizeQueueForRate(float rate) {
-  const int frameRate = m_reader.getFrameRate() > 0 ? m_reader.getFrameRate() : kFallbackFrameRate;
+  const int frameRate = m_reader.getFrameRate() > 0 ? m_reader.getFrameRate() : FrameKind::kDefaultFrameRate;
   const double seconds = rate == 1.0f ? kSoundQueueSeconds : kQueueSeconds;
   const unsigned wanted =
-      std::max(kMinimumQueueFrames, static_cast<unsigned>(std::ceil(frameRate * std::max(rate, 1.0f) * seconds)));
+      std::max(IVideoPlayer::kMinInputQueueSize,
+               static_cast<unsigned>(std::ceil(frameRate * std::max(rate, 1.0f) * seconds)));
   if (wanted > m_queueSize) {
     // A larger queue keeps what it holds.
     m_avPlayer.setInputQueueMaxSize(wanted);
@@ -158,7 +157,7 @@ int FilePlayerImpl::playNextFrame() {
     // The frame the feed could not push yet is the next one; only without it does the reader move.
     AVData* frame = m_feedThread.heldFrame();
     m_feedThread.dropHeldFrame();
-    if (frame == nullptr || frame->getESStreamType() != kVideoStream) {
+    if (frame == nullptr || frame->getESStreamType() != FrameKind::kVideoStream) {
       frame = nullptr;
       const int read = m_reader.readNextVideoFrame(&frame);
       if (read != KXPLAYER_OK) return read;
@@ -212,8 +211,8 @@ int FilePlayerImpl::setCurrentFrameNum(long frameNumber) {
 }
 
 int FilePlayerImpl::showFrom(AVData* frame) {
-  if (frame->getESStreamType() != kVideoStream) return KXPLAYER_WRONG_STATE;
-  if (frame->getFrameType() == kKeyFrame) {
+  if (frame->getESStreamType() != FrameKind::kVideoStream) return KXPLAYER_WRONG_STATE;
+  if (frame->getFrameType() == FrameKind::kKeyFrame) {
     m_avPlayer.setDrawVideoFlag(true);
     m_avPlayer.pushVideoFrame(*frame);
     m_avPlayer.playNextFrame();
@@ -284,7 +283,7 @@ int FilePlayerImpl::setRate(float rate) {
   if (m_soundOn) {
     if (rate == 1.0f) {
       // While paused the output stays silent: play starts it with the picture.
-      if (m_playState == kPlaying) m_avPlayer.playAudio();
+      if (soundHeardAt(rate)) m_avPlayer.playAudio();
       m_feedThread.setAudioEnabled(true);
     } else {
       m_feedThread.setAudioEnabled(false);
@@ -325,7 +324,7 @@ int FilePlayerImpl::playSound() {
   // Sound plays only at normal speed; at another rate it starts with the next setRate(1.0), and
   // while paused with the next play.
   if (m_rate == 1.0f) m_feedThread.setAudioEnabled(true);
-  if (m_rate != 1.0f || m_playState != kPlaying) m_avPlayer.pauseAudio();
+  if (!soundHeardAt(m_rate)) m_avPlayer.pauseAudio();
   return KXPLAYER_OK;
 }
 

@@ -4,19 +4,18 @@
 #include <cstring>
 
 #include "media/AVData.h"
+#include "media/FrameKind.h"
 #include "media/FrameParser.h"
 #include "player/KXPlayerResult.h"
 #include "player/file/ChunkWindow.h"
+#include "player/file/FileTypeSniffer.h"
 
 namespace {
 
-constexpr int kTransportStream = 1;
 constexpr int kPacketSize = 188;
 // A step back reads a whole chunk that starts half a chunk before the part of the file already
 // seen, so a frame that straddles the boundary (up to half a chunk long) lies whole in the window.
 constexpr int64_t kBackStep = ChunkWindow::kChunkSize / 2;
-// Frames per second assumed where the file gives none (the transport-stream parser's rule).
-constexpr int kDefaultFrameRate = 25;
 
 }  // namespace
 
@@ -96,7 +95,7 @@ int IndexedFileReader::scanRange() {
     int64_t fileLength = file.getLength();
     for (int64_t distance = ChunkWindow::kChunkSize;; distance *= 2) {
       int64_t start = std::max<int64_t>(0, fileLength - distance);
-      if (m_fileType == kTransportStream) start -= start % kPacketSize;
+      if (m_fileType == FileTypeSniffer::kTransportStream) start -= start % kPacketSize;
       result = scanTail(window, start, range);
       if (result != KXPLAYER_NOT_FOUND || start == 0) break;
     }
@@ -115,7 +114,7 @@ int IndexedFileReader::scanRange() {
     double span = static_cast<double>(range.lastTimeStamp - range.firstTimeStamp);
     m_duration = static_cast<int64_t>(span * m_frameCount / (m_frameCount - 1) / 1000000.0);
   } else {
-    m_duration = m_frameCount / kDefaultFrameRate;
+    m_duration = m_frameCount / FrameKind::kDefaultFrameRate;
   }
   return KXPLAYER_OK;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "player/file/FileIndexScanThread.h"
+#include "player/file/FileTypeSniffer.h"
 #include "player/file/IFrameReader.h"
 #include "technic/BinaryFile.h"
 
@@ -93,7 +94,7 @@ class IndexedFileReader : public IFrameReader {
   int64_t m_lastFrameId = 0;
   int m_height = 0;
   int m_width = 0;
-  int m_fileType = 1;
+  int m_fileType = FileTypeSniffer::kTransportStream;
   int m_frameRate = 0;
   FileIndexScanThread m_indexScan;
   bool m_indexComplete = false;

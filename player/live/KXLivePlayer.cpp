@@ -1,12 +1,8 @@
 #include "player/live/KXLivePlayer.h"
 
 #include "media/AVData.h"
+#include "media/FrameKind.h"
 #include "player/KXPlayerResult.h"
-
-namespace {
-constexpr int kVideo = 1;
-constexpr int kAudio = 2;
-}  // namespace
 
 KXLivePlayer::KXLivePlayer() : m_router(*this), m_input(m_router) { m_avPlayer.setLivePlayFlag(true); }
 
@@ -17,13 +13,13 @@ bool KXLivePlayer::Router::queuesFull() {
 }
 
 int KXLivePlayer::routeFrame(const AVData& frame) {
-  if (frame.getESStreamType() == kVideo) {
+  if (frame.getESStreamType() == FrameKind::kVideoStream) {
     if (m_playState == kStopped) return KXPLAYER_OK;
     m_frameRate = frame.getFrameRate();
     m_bitRate = frame.getBitRate();
     return m_avPlayer.pushVideoFrame(frame);
   }
-  if (frame.getESStreamType() == kAudio) {
+  if (frame.getESStreamType() == FrameKind::kAudioStream) {
     if (!m_soundOn || m_playState == kStopped) return KXPLAYER_OK;
     return m_avPlayer.pushAudioFrame(frame);
   }

@@ -4,16 +4,13 @@
 
 #include "media/AVData.h"
 #include "media/AVFrameData.h"
+#include "media/FrameKind.h"
 #include "platform/DebugOutput.h"
 #include "player/KXPlayerResult.h"
 #include "player/live/FrameRouter.h"
 #include "technic/KXMutexLocker.h"
 
 namespace {
-constexpr int kElementaryFormat = 1;
-constexpr int kTransportStreamFormat = 2;
-constexpr int kVideo = 1;
-constexpr int kAudio = 2;
 
 // No exception leaves the input calls: a fault in parsing is a stream that cannot be parsed.
 template <typename Call>
@@ -101,7 +98,7 @@ int LiveStreamInput::inputTSAVFrame(const AVFrameData& frame) {
 }
 
 int LiveStreamInput::inputTSAVFrameUnguarded(const AVFrameData& frame) {
-  if (frame.getStreamFormat() != kTransportStreamFormat) return KXPLAYER_WRONG_FORMAT;
+  if (frame.getStreamFormat() != FrameKind::kTransportStreamFormat) return KXPLAYER_WRONG_FORMAT;
   if (m_router.queuesFull()) return KXPLAYER_QUEUE_FULL;
   if (frame.getData() == nullptr || frame.getDataLen() <= 0) return KXPLAYER_TS_INPUT_ERROR;
   int consumed = 0;
@@ -119,8 +116,9 @@ int LiveStreamInput::inputAVFrame(const AVFrameData& frame) {
 }
 
 int LiveStreamInput::inputAVFrameUnguarded(const AVFrameData& frame) {
-  if (frame.getStreamFormat() != kElementaryFormat) return KXPLAYER_WRONG_FORMAT;
-  if (frame.getESStreamType() != kVideo && frame.getESStreamType() != kAudio) return KXPLAYER_WRONG_FORMAT;
+  if (frame.getStreamFormat() != FrameKind::kElementaryStreamFormat) return KXPLAYER_WRONG_FORMAT;
+  const int stream = frame.getESStreamType();
+  if (stream != FrameKind::kVideoStream && stream != FrameKind::kAudioStream) return KXPLAYER_WRONG_FORMAT;
   // The player borrows the caller's bytes for the call; the queues copy what they keep.
   AVData borrowed;
   static_cast<FrameAttributes&>(borrowed) = frame;

@@ -1,14 +1,12 @@
 #include "player/live/RecordRepackager.h"
 
+#include "media/FrameKind.h"
 #include "media/mpegts/FrameInfoRecord.h"
 #include "media/mpegts/PESHeader.h"
 #include "media/mpegts/TSFrameParser.h"
 #include "platform/DebugOutput.h"
 
 namespace {
-constexpr int kVideo = 1;
-constexpr int kKeyFrame = 1;
-constexpr int kTransportStreamFormat = 2;
 
 // Exact integer truncation toward zero: a floating-point product can fall one tick short
 // (1.04 s would become 93599 ticks) and the recording would read back one tick early.
@@ -39,7 +37,7 @@ const AVData* RecordRepackager::repackage(const AVData& frame) {
   copy.setData(frame.getData(), static_cast<unsigned>(frame.getDataLength()));
   const int64_t ticks = ticksOf(frame.getTimeStamp());
   copy.setTimeStamp(ticks);
-  if (frame.getESStreamType() == kVideo && frame.getFrameType() == kKeyFrame) {
+  if (frame.getESStreamType() == FrameKind::kVideoStream && frame.getFrameType() == FrameKind::kKeyFrame) {
     // The record carries the player's own time unit: read back, the frame has the time it was given.
     MPEG_TS::FrameInfoRecord record;
     record.sequenceId = frame.getSequenceId();
@@ -63,7 +61,7 @@ const AVData* RecordRepackager::repackage(const AVData& frame) {
   }
   static_cast<FrameAttributes&>(m_recordFrame) = copy;
   m_recordFrame.setData(reinterpret_cast<const char*>(m_tsOutBuffer.get()), static_cast<unsigned>(packets) * 188u);
-  m_recordFrame.setStreamFormat(kTransportStreamFormat);
+  m_recordFrame.setStreamFormat(FrameKind::kTransportStreamFormat);
   m_recordFrame.setStreamId(pid);
   return &m_recordFrame;
 }
