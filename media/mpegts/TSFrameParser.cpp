@@ -39,6 +39,11 @@ int64_t TSFrameParser::setStartTime(int64_t time) {
   return time;
 }
 
+bool TSFrameParser::carriesRecord(const AVData& frame) {
+  return frame.getESStreamType() == FrameKind::kVideoStream && frame.getFrameType() == FrameKind::kKeyFrame &&
+         frame.getPrivateDataLen() > 0 && frame.getPrivateData() != nullptr;
+}
+
 void TSFrameParser::takeRecord(const AVData& frame) {
   uint8_t bytes[MPEG_TS::FrameInfoRecord::kSize] = {};
   const unsigned length = std::min<unsigned>(frame.getPrivateDataLen(), MPEG_TS::FrameInfoRecord::kSize);
@@ -59,9 +64,7 @@ bool TSFrameParser::applyFrameInformation(AVData& frame, bool bounded) {
     m_startTimeSet = false;
   }
   if (frame.getESStreamType() == FrameKind::kVideoStream) {
-    const bool recordCarrier = frame.getFrameType() == FrameKind::kKeyFrame && frame.getPrivateDataLen() > 0 &&
-                               frame.getPrivateData() != nullptr;
-    if (recordCarrier) {
+    if (carriesRecord(frame)) {
       takeRecord(frame);
       frame.setTimeStamp(static_cast<int64_t>(m_info.timeStamp));
     } else {
@@ -173,8 +176,7 @@ void TSFrameParser::parseWhole(const char* buf, int len, bool keep, std::vector<
       frame.setImageWidth(m_info.width);
       m_frames.append(deepCopy(frame));
     } else if (frame.getESStreamType() == FrameKind::kVideoStream) {
-      if (frame.getFrameType() == FrameKind::kKeyFrame && frame.getPrivateDataLen() > 0 &&
-          frame.getPrivateData() != nullptr) {
+      if (carriesRecord(frame)) {
         takeRecord(frame);
         ids->push_back(static_cast<int64_t>(m_info.sequenceId));
         offsets->push_back(frameOffset);

@@ -66,6 +66,8 @@ class TSFrameParser : public FrameListParser {
   // orders the timestamp. True when the frame is to be delivered. bounded: a non-key video frame
   // advances by at most 3 s, or by one frame period when its time jumps.
   bool applyFrameInformation(AVData& frame, bool bounded);
+  // A video key frame whose private data holds the frame-information record.
+  static bool carriesRecord(const AVData& frame);
   void takeRecord(const AVData& frame);
   AVData* deepCopy(const AVData& frame) const;
   // The unpackager's next frame from the whole packets of bytes, or at the end of the stream the

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "media/AVData.h"
+#include "media/EncoderType.h"
 #include "player/PlayerDebugLog.h"
 #include "player/PlayerTypes.h"
 #include "player/decode/DecodedPicture.h"
@@ -27,8 +28,8 @@ class VideoFrameInput;
 // while the callback runs.
 class VideoFrameDecoder {
  public:
-  static constexpr int kEncoderH264 = 1;
-  static constexpr int kEncoderMjpeg = 2;
+  static constexpr int kEncoderH264 = EncoderType::H264;
+  static constexpr int kEncoderMjpeg = EncoderType::MJPEG;
   // Result of a fault inside the decoder.
   static constexpr int kDecoderFault = -10000;
 

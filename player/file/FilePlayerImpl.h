@@ -102,8 +102,8 @@ class FilePlayerImpl : public FilePlayerBase {
   class FilePosition position();
   // The picture forwarders' answer when stopped.
   bool stopped() const { return m_playState == kStopped; }
-  // Sound is heard only while the file plays at this rate and the rate is normal speed; at normal
-  // speed it is fed from the file also while paused, ready for play.
+  // Sound is heard only while the file plays, at normal speed (rate); at normal speed it is still
+  // fed from the file while paused, ready for play.
   bool soundHeardAt(float rate) const { return rate == 1.0f && m_playState == kPlaying; }
 
   AVPlayer m_avPlayer;
