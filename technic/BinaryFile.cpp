@@ -22,11 +22,41 @@ unsigned openModeFor(int flags) {
 
 BinaryFile::~BinaryFile() { close(); }
 
+int BinaryFile::openWithoutWaiting(const char* utf8Path, int flags) {
+  if (utf8Path == nullptr) {
+    errno = EINVAL;
+    return -1;
+  }
+  // Opened without waiting: a FIFO's open waits for its other end otherwise (for writing, one without
+  // a reader fails at once), and some devices wait on open. What is kept then works as usual: the flag
+  // goes again.
+  const int file = ::open(utf8Path, static_cast<int>(openModeFor(flags)) | O_NONBLOCK, 0666);
+  if (file < 0) return -1;
+  const bool writing = (flags & (kWrite | kReadWrite)) != 0;
+  struct stat status;
+  if (::fstat(file, &status) != 0 || !(S_ISREG(status.st_mode) || (writing && S_ISFIFO(status.st_mode)))) {
+    ::close(file);
+    errno = EINVAL;
+    return -1;
+  }
+  const int fileFlags = ::fcntl(file, F_GETFL);
+  if (fileFlags >= 0) ::fcntl(file, F_SETFL, fileFlags & ~O_NONBLOCK);
+  return file;
+}
+
+std::FILE* BinaryFile::createStream(const char* utf8Path) {
+  const int file = openWithoutWaiting(utf8Path, kWrite | kCreate | kTruncate);
+  if (file < 0) return nullptr;
+  std::FILE* stream = ::fdopen(file, "wb");
+  if (stream == nullptr) ::close(file);
+  return stream;
+}
+
 bool BinaryFile::open(const char* utf8Path, int flags) {
   if (utf8Path == nullptr) return false;
   close();
   m_mode = openModeFor(flags);
-  m_file = ::open(utf8Path, static_cast<int>(m_mode), 0666);
+  m_file = openWithoutWaiting(utf8Path, flags);
   m_isOpen = m_file >= 0;
   return m_isOpen;
 }

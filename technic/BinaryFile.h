@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <cstdio>
 
 // A binary file opened by a UTF-8 path, with a compact set of open flags and a seek that is clamped to
 // the file. Errors come back as results; no exception escapes.
@@ -22,7 +23,15 @@ class BinaryFile {
   BinaryFile& operator=(const BinaryFile&) = delete;
 
   // Expects a closed object. The engine opens files for reading with 0x01, record files with 0x62.
+  // Opened as openWithoutWaiting opens it.
   bool open(const char* utf8Path, int flags);
+  // The descriptor of the file opened with these flags, or -1 (errno set). Opening never waits: only a
+  // regular file opens for reading (a FIFO, a device, a socket or a folder is refused at once); for
+  // writing, a regular file, or a FIFO whose reader holds it open already (one without a reader is
+  // refused at once). Every file the engine reads or writes by a caller's path is opened through here.
+  static int openWithoutWaiting(const char* utf8Path, int flags);
+  // A C stream ("wb") on the file at the path, created or emptied; null as for openWithoutWaiting.
+  static std::FILE* createStream(const char* utf8Path);
   // Bytes read, 0 at the end of the file; -1 for a null buffer, no file or a file error.
   int read(void* buffer, int count);
   // count; -1 for a null buffer, no file or a file error.

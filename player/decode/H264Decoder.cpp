@@ -13,6 +13,7 @@ extern "C" {
 }
 
 #include "platform/DebugOutput.h"
+#include "player/decode/PictureSizeLimit.h"
 
 static_assert(H264Decoder::kInputPadding >= AV_INPUT_BUFFER_PADDING_SIZE, "padding below libavcodec's");
 
@@ -39,6 +40,9 @@ int H264Decoder::open() {
     // One thread: every picture comes out as soon as the stream's reordering allows, with no
     // frame-threading delay (live sources are paced by their arrival).
     m_pContext->thread_count = 1;
+    // A damaged parameter set may claim any size: libavcodec refuses pictures no camera makes
+    // instead of allocating them.
+    m_pContext->max_pixels = PictureSizeLimit::kMaxPixels;
   }
   if (m_pContext == nullptr || m_pFrame == nullptr || m_pPacket == nullptr ||
       avcodec_open2(m_pContext, codec, nullptr) < 0) {

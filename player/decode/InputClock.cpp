@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "technic/SaturatingMath.h"
+
 namespace {
 
 constexpr int64_t kDriftInterval = 200000;        // between two drift samples
@@ -32,17 +34,20 @@ void input_clock_Delete(input_clock* clock) { std::free(clock); }
 
 int64_t input_clock_StreamToSystem(const input_clock* clock, int64_t stream) {
   if (!clock->hasReference) return 0;
-  return (stream - clock->ref.stream) * clock->rate / 1000 + clock->ref.system;
+  return saturating::add(saturating::scale(saturating::sub(stream, clock->ref.stream), clock->rate, 1000),
+                         clock->ref.system);
 }
 
 int64_t input_clock_SystemToStream(const input_clock* clock, int64_t system) {
-  return (system - clock->ref.system) * 1000 / clock->rate + clock->ref.stream;
+  return saturating::add(saturating::scale(saturating::sub(system, clock->ref.system), 1000, clock->rate),
+                         clock->ref.stream);
 }
 
 void input_clock_AverageUpdate(input_clock_average* average, int64_t value) {
   const int f0 = average->divider - 1 < average->count ? average->divider - 1 : average->count;
   const int f1 = average->divider - f0;
-  const int64_t t = f0 * average->value + f1 * value + average->residue;
+  const int64_t t = saturating::add(saturating::add(saturating::mul(f0, average->value), saturating::mul(f1, value)),
+                                    average->residue);
   average->value = t / average->divider;
   average->residue = t % average->divider;
   average->count++;
@@ -57,8 +62,8 @@ void input_clock_Update(input_clock* clock, bool* late, bool canPace, int64_t st
   }
   if (!canPace && system > clock->nextDriftUpdate && !clock->mayBeNotLive) {
     const int64_t old = clock->drift.value;
-    input_clock_AverageUpdate(&clock->drift, input_clock_SystemToStream(clock, system) - stream);
-    clock->nextDriftUpdate = system + kDriftInterval;
+    input_clock_AverageUpdate(&clock->drift, saturating::sub(input_clock_SystemToStream(clock, system), stream));
+    clock->nextDriftUpdate = saturating::add(system, kDriftInterval);
     if (old == 0 && clock->drift.value < kNotLiveDrift) {
       clock->mayBeNotLive = true;
       clearAverage(&clock->drift);
@@ -66,8 +71,8 @@ void input_clock_Update(input_clock* clock, bool* late, bool canPace, int64_t st
   }
   clock->last = {stream, system};
 
-  const int64_t expected = input_clock_StreamToSystem(clock, stream + clock->drift.value);
-  const int64_t lateness = system - expected - clock->pts_delay;
+  const int64_t expected = input_clock_StreamToSystem(clock, saturating::add(stream, clock->drift.value));
+  const int64_t lateness = saturating::sub(saturating::sub(system, expected), clock->pts_delay);
   if (late != nullptr) *late = lateness > 0;
   if (lateness > 0) {
     clock->late[clock->lateIndex] = lateness;
@@ -90,7 +95,7 @@ void input_clock_Update(input_clock* clock, bool* late, bool canPace, int64_t st
         clock->decreasing = true;
       }
     }
-    clock->windowEnd = system + kDecreaseWindow;
+    clock->windowEnd = saturating::add(system, kDecreaseWindow);
     clock->lateSeen = false;
     clock->minEarly = 0;
     return;
@@ -100,7 +105,7 @@ void input_clock_Update(input_clock* clock, bool* late, bool canPace, int64_t st
       clock->lateSeen = true;
       clock->decreasing = false;
     } else {
-      const int64_t earliness = -lateness;
+      const int64_t earliness = saturating::sub(0, lateness);
       if (clock->minEarly == 0 || earliness < clock->minEarly) clock->minEarly = earliness;
     }
   }
@@ -123,7 +128,7 @@ int input_clock_ConvertTS(input_clock* clock, int64_t* ts) {
     return -1;
   }
   if (*ts <= 0) return 0;
-  *ts = input_clock_StreamToSystem(clock, *ts + clock->drift.value) + clock->pts_delay;
+  *ts = saturating::add(input_clock_StreamToSystem(clock, saturating::add(*ts, clock->drift.value)), clock->pts_delay);
   return 0;
 }
 
@@ -132,7 +137,7 @@ void input_clock_ChangeRate(input_clock* clock, int rate) {
   if (clock->hasReference) {
     const int64_t pivot = (clock->lastOut.stream != 0 || clock->lastOut.system != 0) ? clock->lastOut.system
                                                                                     : clock->last.system;
-    clock->ref.system = pivot - (pivot - clock->ref.system) * rate / clock->rate;
+    clock->ref.system = saturating::sub(pivot, saturating::scale(saturating::sub(pivot, clock->ref.system), rate, clock->rate));
   }
   clock->rate = rate;
 }
@@ -152,7 +157,7 @@ void input_clock_SetJitter(input_clock* clock, int64_t ptsDelay, int sampleCount
   const int64_t delta = ptsDelay - clock->pts_delay;
   int64_t shifted[3];
   for (int i = 1; i <= 3; ++i) {
-    const int64_t v = clock->late[(clock->lateIndex + i) % 3] - delta;
+    const int64_t v = saturating::sub(clock->late[(clock->lateIndex + i) % 3], delta);
     shifted[i - 1] = v > 0 ? v : 0;
   }
   clock->late[0] = clock->late[1] = clock->late[2] = 0;
@@ -166,7 +171,7 @@ void input_clock_SetJitter(input_clock* clock, int64_t ptsDelay, int sampleCount
 
   const int divider = sampleCount < kMinSampleCount ? kMinSampleCount : sampleCount;
   if (divider != clock->drift.divider) {
-    const int64_t t = clock->drift.value * clock->drift.divider + clock->drift.residue;
+    const int64_t t = saturating::add(saturating::mul(clock->drift.value, clock->drift.divider), clock->drift.residue);
     clock->drift.value = t / divider;
     clock->drift.residue = t % divider;
     clock->drift.divider = divider;
@@ -174,10 +179,11 @@ void input_clock_SetJitter(input_clock* clock, int64_t ptsDelay, int sampleCount
 }
 
 int64_t input_clock_GetJitter(const input_clock* clock) {
+  // The median of the three late values (their sum less the largest and the smallest, without the
+  // sum's overflow).
   const int64_t a = clock->late[0], b = clock->late[1], c = clock->late[2];
-  int64_t largest = a > b ? a : b;
-  largest = largest > c ? largest : c;
-  int64_t smallest = a < b ? a : b;
-  smallest = smallest < c ? smallest : c;
-  return clock->pts_delay + (a + b + c - largest - smallest);
+  const int64_t low = a < b ? a : b, high = a < b ? b : a;
+  const int64_t upper = high < c ? high : c;
+  const int64_t median = low > upper ? low : upper;
+  return saturating::add(clock->pts_delay, median);
 }

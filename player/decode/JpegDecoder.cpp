@@ -110,9 +110,7 @@ bool JpegDecoder::decodeInto(const uint8_t* frame, int frameLength, int* length)
   jpegMemorySrc(&m_objDecompress, frame, frameLength);
   m_objError.resetDataMissing();
   jpeg_read_header(&m_objDecompress, TRUE);
-  const long long pixels = static_cast<long long>(m_objDecompress.image_width) * m_objDecompress.image_height;
-  if (m_objDecompress.image_width > static_cast<JDIMENSION>(kMaxSide) ||
-      m_objDecompress.image_height > static_cast<JDIMENSION>(kMaxSide) || pixels > kMaxPixels) {
+  if (!PictureSizeLimit::accepts(m_objDecompress.image_width, m_objDecompress.image_height)) {
     jpeg_abort_decompress(&m_objDecompress);
     return false;
   }
@@ -125,12 +123,12 @@ bool JpegDecoder::decodeInto(const uint8_t* frame, int frameLength, int* length)
   }
   const size_t rowBytes = static_cast<size_t>(m_objDecompress.output_width) * 3;
   const size_t needed = rowBytes * (m_objDecompress.output_height + 1);
+  // From here on the buffer no longer holds the last picture, whatever happens to this frame.
+  m_bPictureHeld = false;
   if (!m_objRgb.reserve(needed)) {
     jpeg_abort_decompress(&m_objDecompress);
     return false;
   }
-  m_nWidth = static_cast<int>(m_objDecompress.output_width);
-  m_nHeight = static_cast<int>(m_objDecompress.output_height);
   while (m_objDecompress.output_scanline < m_objDecompress.output_height) {
     JSAMPROW row = m_objRgb.data() + rowBytes * m_objDecompress.output_scanline;
     jpeg_read_scanlines(&m_objDecompress, &row, 1);
@@ -141,6 +139,9 @@ bool JpegDecoder::decodeInto(const uint8_t* frame, int frameLength, int* length)
     return false;
   }
   jpeg_finish_decompress(&m_objDecompress);
+  m_nWidth = static_cast<int>(m_objDecompress.output_width);
+  m_nHeight = static_cast<int>(m_objDecompress.output_height);
+  m_bPictureHeld = true;
   *length = static_cast<int>(needed);
   return true;
 }

@@ -3,6 +3,7 @@
 
 #include "player/decode/JpegErrorManager.h"
 #include "player/decode/JpegRgbBuffer.h"
+#include "player/decode/PictureSizeLimit.h"
 
 // MJPEG frames held in memory decoded into 24-bit RGB pictures (R, G, B bytes, rows top-down, back to
 // back). One per video player; the libjpeg decompressor is created by initJpegDecompress and destroyed
@@ -11,8 +12,8 @@
 class JpegDecoder {
  public:
   // Largest picture accepted, in pixels per side and in all.
-  static constexpr int kMaxSide = 8192;
-  static constexpr long long kMaxPixels = 8192LL * 4320;
+  static constexpr int kMaxSide = PictureSizeLimit::kMaxSide;
+  static constexpr long long kMaxPixels = PictureSizeLimit::kMaxPixels;
 
   JpegDecoder();
   ~JpegDecoder();
@@ -28,6 +29,9 @@ class JpegDecoder {
   // false for a frame that is not a JPEG (no FF D8 start), a damaged one, one that does not decode to
   // three components, or one larger than the caps.
   bool decodeJpegFrame(const uint8_t* frame, int frameLength, const uint8_t** picture, int* length);
+  // The last picture decoded, or null when a later frame failed after it had begun to overwrite (or
+  // replace) the buffer: the old pointer may then point to freed memory or half a new picture.
+  const uint8_t* picture() const { return m_bPictureHeld ? m_objRgb.data() : nullptr; }
 
   int width() const { return m_nWidth; }
   int height() const { return m_nHeight; }
@@ -37,6 +41,7 @@ class JpegDecoder {
 
   bool m_bCreated = false;
   JpegRgbBuffer m_objRgb;
+  bool m_bPictureHeld = false;  // m_objRgb holds the whole last picture
   JpegErrorManager m_objError;
   jpeg_decompress_struct m_objDecompress;
   int m_nWidth = 0;

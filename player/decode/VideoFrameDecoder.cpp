@@ -7,6 +7,7 @@
 #include "media/SpsParser.h"
 #include "platform/DebugOutput.h"
 #include "player/decode/H264Decoder.h"
+#include "player/decode/PictureSizeLimit.h"
 #include "player/decode/VideoFrameInput.h"
 #include "technic/KXMutexLocker.h"
 
@@ -127,6 +128,13 @@ bool VideoFrameDecoder::decodeH264(const AVData& frame) {
   const int length = data != nullptr ? frame.getDataLength() : 0;
   int width = 0, height = 0;
   if (findSequenceParameterSet(data, length, &width, &height)) {
+    if (!PictureSizeLimit::accepts(width, height)) {
+      // Damaged data: nothing of that size is allocated; the frames up to the next good parameter
+      // set are dropped, as after any decode error.
+      m_log.printMessage(2, "decodeH264 picture size %dx%d refused", width, height);
+      m_bNeedSps = true;
+      return false;
+    }
     if ((m_nPictureWidth != 0 && width != m_nPictureWidth) || (m_nPictureHeight != 0 && height != m_nPictureHeight) ||
         m_bNeedSps) {
       if (!reopenForNewSequence()) return false;
@@ -327,6 +335,9 @@ bool VideoFrameDecoder::decodeJPEG(const AVData& frame) {
   int rgbLength = 0;
   if (!m_objJpeg.decodeJpegFrame(reinterpret_cast<const uint8_t*>(frame.getData()), frame.getDataLength(), &rgb,
                                  &rgbLength)) {
+    // A frame that failed halfway may have freed or overwritten the pixels of the current picture:
+    // only what the decoder still holds may be drawn or copied.
+    m_pJpegRgb = m_objJpeg.picture();
     return false;
   }
   m_pJpegRgb = rgb;

@@ -9,6 +9,7 @@
 #include "media/FrameKind.h"
 #include "player/IVideoPlayer.h"
 #include "technic/KXMutexLocker.h"
+#include "technic/SaturatingMath.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ int VideoFrameInput::pushVideoFrame(const AVData& frame) {
   if (clocked && m_bUseReverseTimestamp.load()) {
     // Backward-running timestamps are mirrored around the clock's reference.
     lockClock();
-    if (m_pInputClock->hasReference) ts = 2 * m_pInputClock->ref.stream - ts;
+    if (m_pInputClock->hasReference) ts = saturating::sub(saturating::mul(2, m_pInputClock->ref.stream), ts);
     unlockClock();
   }
   copy->setTimeStamp(ts);
@@ -124,8 +125,8 @@ void VideoFrameInput::updateStatistics(const AVData& frame, int64_t ts, int64_t 
   }
   if (m_nLastKeyStreamTs != 0 && m_nGopCount != 0 && ts > m_nLastKeyStreamTs && now > m_nLastKeySystemTime) {
     const int64_t frames = static_cast<int64_t>(m_nGopCount) + 1;
-    const int64_t streamTenths = frames * 10000000 / (ts - m_nLastKeyStreamTs);
-    const int64_t systemTenths = frames * 10000000 / (now - m_nLastKeySystemTime);
+    const int64_t streamTenths = frames * 10000000 / saturating::sub(ts, m_nLastKeyStreamTs);
+    const int64_t systemTenths = frames * 10000000 / saturating::sub(now, m_nLastKeySystemTime);
     m_nStreamFps.store(static_cast<int>(streamTenths / 10));
     m_nSystemFps.store(static_cast<int>(systemTenths / 10));
     lockClock();
@@ -150,7 +151,8 @@ void VideoFrameInput::feedClock(const AVData& frame, int64_t ts, int64_t now, bo
   KXMutexLocker locker(m_csClock, __FILE__, __LINE__);
   input_clock* clock = m_pInputClock;
   if (clock->hasReference) {
-    const int64_t interval = ts - clock->last.stream;
+    // A jump of any size saturates here and counts as a time error like a reversed timestamp.
+    const int64_t interval = saturating::sub(ts, clock->last.stream);
     const int fps = m_nStreamFps.load();
     if (!discontinuity && fps != 0 && interval > 1000000 / fps + kAbnormalIntervalSlack) {
       m_log.printMessage(4, "newStreamInterval %lld abnormal !\t ID: %u", static_cast<long long>(interval),
@@ -340,7 +342,7 @@ int VideoFrameInput::calcSleepTime(int64_t ts) {
     return static_cast<int>(minimum);
   }
   if (m_nOldClockFrames > 0) return static_cast<int>(minimum);
-  const int64_t rc = (converted - now) / 1000;
+  const int64_t rc = saturating::sub(converted, now) / 1000;
   if (rc >= -window && rc <= window) {
     m_log.printMessage(4, "---buf frame %d(%d)   ref drift %lld   sleep time %d", m_objInputQueue.count(),
                        m_nDelayFrames.load(), static_cast<long long>(m_pInputClock->drift.value), static_cast<int>(rc));
@@ -354,7 +356,9 @@ int VideoFrameInput::calcSleepTime(int64_t ts) {
     return static_cast<int>(minimum);
   }
   m_log.printMessage(2, "input_clock_ConvertTS calculate sleep time %d error! need fix ref !", static_cast<int>(rc));
-  if (m_pInputClock->hasReference) m_pInputClock->ref.system += now - converted;
+  if (m_pInputClock->hasReference) {
+    m_pInputClock->ref.system = saturating::add(m_pInputClock->ref.system, saturating::sub(now, converted));
+  }
   return static_cast<int>(minimum);
 }
 

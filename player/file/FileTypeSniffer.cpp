@@ -1,5 +1,7 @@
 #include "player/file/FileTypeSniffer.h"
 
+#include <sys/stat.h>
+
 #include "media/KXAVFrameHead.h"
 #include "player/KXPlayerResult.h"
 #include "technic/BinaryFile.h"
@@ -24,7 +26,13 @@ int FileTypeSniffer::sniffBytes(const unsigned char* bytes, int n) {
 int FileTypeSniffer::sniffFile(const char* path, int& type) {
   if (path == nullptr) return KXPLAYER_MISSING_ARGUMENT;
   BinaryFile file;
-  if (!file.open(path, BinaryFile::kRead)) return KXPLAYER_FILE_OPEN_FAILED;
+  if (!file.open(path, BinaryFile::kRead)) {
+    // Something that is there but is no regular file (a FIFO, a device, a socket, a folder) has no
+    // recording to read; only a path that cannot be opened at all is an open failure.
+    struct stat status;
+    return ::stat(path, &status) == 0 && !S_ISREG(status.st_mode) ? KXPLAYER_FILE_UNREADABLE
+                                                                   : KXPLAYER_FILE_OPEN_FAILED;
+  }
   unsigned char bytes[kSniffLength] = {};
   const int n = file.read(bytes, kSniffLength);
   file.close();

@@ -1,5 +1,7 @@
 #include "player/render/JpegWriter.h"
 
+#include "technic/BinaryFile.h"
+
 JpegWriter::~JpegWriter() {
   if (m_bCreated) jpeg_destroy_compress(&m_objCompress);
 }
@@ -19,7 +21,7 @@ int JpegWriter::initJpegCompress() {
 bool JpegWriter::writeJpegFile(const std::string& path, int width, const uint8_t* pixels, int height) {
   if (path.empty() || path.size() > kMaxPath) return false;
   if (!m_bCreated || pixels == nullptr || width <= 0 || height <= 0) return false;
-  FILE* file = std::fopen(path.c_str(), "wb");
+  FILE* file = BinaryFile::createStream(path.c_str());
   if (file == nullptr) return false;
   const bool written = compressInto(file, width, pixels, height);
   const bool closed = std::fclose(file) == 0;

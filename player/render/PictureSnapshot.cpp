@@ -13,6 +13,7 @@ extern "C" {
 #include "player/decode/VideoFrameDecoder.h"
 #include "player/render/ColorSpaceConvert.h"
 #include "player/render/JpegWriter.h"
+#include "technic/BinaryFile.h"
 #include "technic/KXMutexLocker.h"
 
 namespace {
@@ -129,7 +130,7 @@ int PictureSnapshot::writeBmpFile(int height, int width, const char* pathUtf8, c
   const unsigned long long stride = (static_cast<unsigned long long>(width > 0 ? width : 0) * 3 + 3) & ~3ULL;
   const unsigned long long imageSize = stride * static_cast<unsigned long long>(height > 0 ? height : 0);
   if (width <= 0 || height <= 0 || imageSize + kBmpHeaderSize > 0xFFFFFFFFULL) return KXPLAYER_OUT_OF_RANGE;
-  std::FILE* file = std::fopen(pathUtf8, "wb");
+  std::FILE* file = BinaryFile::createStream(pathUtf8);
   if (file == nullptr) return KXPLAYER_FILE_OPEN_FAILED;
   uint8_t header[kBmpHeaderSize] = {};
   header[0] = 'B';

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <fstream>
 #include <sstream>
 
@@ -81,4 +85,46 @@ TEST(BinaryFile, ReadsAndWritesAndReportsMisuse) {
   EXPECT_FALSE(reader.seek(0, 0));
   EXPECT_FALSE(reader.open(nullptr, 0x01));
   EXPECT_EQ(kxtest::readFile(path), "0123456789");
+}
+
+// Opening never waits: for reading only a regular file opens; for writing a regular file, or a FIFO
+// whose reader is there already. (A FIFO's plain open would wait for its other end for ever.)
+TEST(BinaryFile, OpensWithoutWaitingAndReadsOnlyRegularFiles) {
+  const std::string dir = kxtest::scratchDir("BinaryNotRegular");
+  const std::string fifo = dir + "/fifo";
+  ASSERT_EQ(0, ::mkfifo(fifo.c_str(), 0600));
+  const std::string regular = dir + "/regular";
+  std::ofstream(regular, std::ios::binary) << "bytes";
+  struct Case {
+    std::string path;
+    int flags;
+    bool opens;
+  };
+  const Case cases[] = {
+      {regular, BinaryFile::kRead, true},
+      {fifo, BinaryFile::kRead, false},
+      {"/dev/zero", BinaryFile::kRead, false},
+      {"/dev/null", BinaryFile::kRead, false},
+      {dir, BinaryFile::kRead, false},
+      {fifo, BinaryFile::kWrite | BinaryFile::kCreate | BinaryFile::kTruncate, false},  // no reader
+      {"/dev/null", BinaryFile::kWrite, false},
+      {dir, BinaryFile::kWrite, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path + " flags " + std::to_string(c.flags));
+    BinaryFile file;
+    EXPECT_EQ(c.opens, file.open(c.path.c_str(), c.flags));
+    EXPECT_EQ(nullptr, c.opens ? nullptr : BinaryFile::createStream(c.path.c_str()));
+  }
+  // With its reader there, a FIFO takes what is written, and the writes wait for the reader as usual.
+  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  BinaryFile writer;
+  ASSERT_TRUE(writer.open(fifo.c_str(), BinaryFile::kWrite));
+  EXPECT_EQ(3, writer.write("abc", 3));
+  char got[4] = {};
+  EXPECT_EQ(3, ::read(reader, got, sizeof(got)));
+  EXPECT_STREQ("abc", got);
+  writer.close();
+  ::close(reader);
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 
 namespace {
@@ -157,6 +158,56 @@ TEST(InputClock, AMinuteOfEarlyFramesHalvesTheDelay) {
   while (t <= 61040000) frame(0);
   EXPECT_FALSE(clock->decreasing);
   EXPECT_EQ(100000, clock->pts_delay);
+}
+
+}  // namespace
+
+namespace {
+
+// Timestamps are whatever a file or a camera says: at the 64-bit extremes and after jumps of 2^62
+// the conversions stop at the type's ends instead of overflowing, in both directions and at every
+// rate, and the lateness and jitter they feed stay at the ends too.
+TEST(InputClock, ExtremeTimestampsSaturateInsteadOfOverflowing) {
+  constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
+  constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
+  for (int rate : {32, 1000, 32000}) {
+    for (bool canPace : {true, false}) {
+      SCOPED_TRACE(testing::Message() << "rate " << rate << (canPace ? " file" : " live"));
+      Clock clock = makeClock();
+      clock->rate = rate;
+      input_clock_SetJitter(clock.get(), 200000, 10);
+      bool late = false;
+      input_clock_Update(clock.get(), &late, canPace, 1000000, 50000000);
+      for (int64_t stream : {kMax, kMin, kMin + 1, int64_t{1} << 62, -(int64_t{1} << 62), int64_t{-1}}) {
+        input_clock_Update(clock.get(), &late, canPace, stream, 50040000);
+        int64_t ts = stream;
+        EXPECT_EQ(0, input_clock_ConvertTS(clock.get(), &ts));
+        if (stream > 0) {
+          EXPECT_GT(ts, 50040000) << "a far future stays in the future";
+        }
+        // The exact result where it fits, the type's end where it does not.
+        const __int128 exact = (static_cast<__int128>(kMax) - clock->ref.stream) * rate / 1000 + clock->ref.system;
+        EXPECT_EQ(exact > kMax ? kMax : static_cast<int64_t>(exact), input_clock_StreamToSystem(clock.get(), kMax));
+        EXPECT_LE(input_clock_StreamToSystem(clock.get(), kMin), 0);
+        EXPECT_GE(input_clock_SystemToStream(clock.get(), kMax), clock->ref.stream);
+        input_clock_GetJitter(clock.get());
+      }
+      input_clock_ChangeRate(clock.get(), rate == 32 ? 32000 : 32);
+      input_clock_ChangePause(clock.get(), true, 60000000);
+      input_clock_ChangePause(clock.get(), false, 61000000);
+      input_clock_SetJitter(clock.get(), 100000, 30);
+    }
+  }
+  // The late ring at the ends gives a jitter at the end.
+  Clock clock = makeClock();
+  clock->late[0] = clock->late[1] = clock->late[2] = kMax;
+  clock->pts_delay = 1000;
+  EXPECT_EQ(kMax, input_clock_GetJitter(clock.get()));
+  clock->late[0] = 5000;
+  clock->late[1] = 500000;
+  clock->late[2] = 50000;
+  clock->pts_delay = 100000;
+  EXPECT_EQ(150000, input_clock_GetJitter(clock.get())) << "the median as before";
 }
 
 }  // namespace

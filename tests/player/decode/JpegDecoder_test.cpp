@@ -157,6 +157,26 @@ TEST_F(JpegDecoderTest, DamagedFramesFailAndTheNextFrameDecodes) {
   }
 }
 
+// The picture the decoder holds stays valid until a frame begins to overwrite it: a frame refused
+// before that keeps it; a larger frame that fails halfway (its buffer already replaced) leaves none,
+// so nobody reads the freed buffer.
+TEST_F(JpegDecoderTest, APictureIsHeldUntilAFrameBeginsToOverwriteIt) {
+  const Bytes small = encodeWithLibjpeg(32, 16, 3, JCS_RGB);
+  ASSERT_TRUE(decode(small));
+  const uint8_t* held = picture;
+  EXPECT_EQ(held, decoder.picture());
+  EXPECT_FALSE(decode(Bytes{0xFF, 0xD9, 0x00}));
+  EXPECT_EQ(held, decoder.picture()) << "a frame that is no JPEG leaves the picture";
+  EXPECT_FALSE(decode(encodeWithLibjpeg(JpegDecoder::kMaxSide + 8, 8, 3, JCS_RGB, 10)));
+  EXPECT_EQ(held, decoder.picture()) << "a frame refused by its header leaves the picture";
+  const Bytes large = encodeWithLibjpeg(640, 480, 3, JCS_RGB);
+  EXPECT_FALSE(decode(Bytes(large.begin(), large.begin() + static_cast<std::ptrdiff_t>(large.size() / 2))));
+  EXPECT_EQ(nullptr, decoder.picture()) << "a frame cut inside its picture data overwrote the buffer";
+  ASSERT_TRUE(decode(small));
+  EXPECT_EQ(picture, decoder.picture());
+  EXPECT_EQ(32, decoder.width());
+}
+
 TEST_F(JpegDecoderTest, RefusesPicturesBeyondTheSizeCap) {
   EXPECT_FALSE(decode(encodeWithLibjpeg(JpegDecoder::kMaxSide + 8, 8, 3, JCS_RGB, 10)));
   EXPECT_TRUE(decode(encodeWithLibjpeg(JpegDecoder::kMaxSide, 8, 3, JCS_RGB, 10)));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -219,6 +220,40 @@ TEST_F(VideoFrameInputTest, FileTimeFarOffIsFixedToDueNow) {
   push(kP, 1080000);
   take();
   EXPECT_EQ(40, input.getNextSleepTime());
+}
+
+// Head timestamps at the 64-bit extremes or 2^62 us away: in a file the frame is made due now, live
+// the clock starts again, as for any timestamp far outside the window; nobody sleeps for ages.
+TEST_F(VideoFrameInputTest, ExtremeTimestampsAreDueNowOrRestartTheClock) {
+  constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
+  constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
+  for (bool live : {false, true}) {
+    for (int64_t far : {kMax, kMin, kMin + 1, int64_t{1} << 62, 1000000 + (int64_t{1} << 62), int64_t{-1}}) {
+      SCOPED_TRACE(testing::Message() << (live ? "live " : "file ") << far);
+      VideoFrameInput paced(log, [this] { return now; });
+      paced.setOpened(true);
+      paced.setLivePlayFlag(live);
+      paced.setInputQueueMaxSize(10);
+      paced.pushVideoFrame(makeFrame(kKey, 1000000, 1));
+      paced.pushVideoFrame(makeFrame(kP, far, 2));
+      paced.pushVideoFrame(makeFrame(kP, 1080000, 3));
+      for (int frame = 0; frame < 3; ++frame) {
+        const int sleep = paced.getNextSleepTime();
+        EXPECT_GE(sleep, 0);
+        EXPECT_LE(sleep, 3600) << "frame " << frame;
+        delete paced.takeFrame();
+      }
+    }
+  }
+  // Mirrored timestamps of extreme frames stay at the ends.
+  input.setInputQueueMaxSize(10);
+  input.setUseReverseTimestampForVideo(true);
+  push(kKey, 1000000);
+  push(kP, kMin);
+  push(kP, kMax);
+  EXPECT_EQ(1000000, take()->getTimeStamp());
+  EXPECT_EQ(kMax, take()->getTimeStamp());
+  EXPECT_EQ(2000000 - kMax, take()->getTimeStamp());
 }
 
 TEST_F(VideoFrameInputTest, LivePacingKeepsTheFixedInterval) {
