@@ -12,7 +12,7 @@ namespace {
 constexpr int kMaxEmptyRefills = 10;
 }  // namespace
 
-ChunkWindow::ChunkWindow() { m_chunk.alloc(kChunkSize); }
+ChunkWindow::ChunkWindow(int chunkSize) { m_chunk.alloc(chunkSize); }
 
 ChunkWindow::~ChunkWindow() = default;
 

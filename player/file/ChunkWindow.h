@@ -21,7 +21,9 @@ class ChunkWindow {
   // 20000 transport packets of 188 bytes, for both file types.
   static constexpr int kChunkSize = 3760000;
 
-  ChunkWindow();
+  // chunkSize: the bytes read at a time. The player reads kChunkSize; a smaller chunk brings the
+  // steps across chunk boundaries into small files (tests, the fuzzer).
+  explicit ChunkWindow(int chunkSize = kChunkSize);
   ~ChunkWindow();
   ChunkWindow(const ChunkWindow&) = delete;
   ChunkWindow& operator=(const ChunkWindow&) = delete;
@@ -34,6 +36,8 @@ class ChunkWindow {
   FrameParser* parser() const { return m_parser.get(); }
   Buffer& chunk() { return m_chunk; }
 
+  // The chunk's fixed allocation: the most bytes one load reads.
+  int chunkSize() const { return m_chunk.getBufferSize(); }
   int64_t offset() const { return m_offset; }
   int length() const { return m_length; }
   // The chunk holds the last byte of the file.

@@ -4,10 +4,9 @@
 
 #include "media/FrameParser.h"
 #include "player/KXPlayerResult.h"
-#include "player/file/ChunkWindow.h"
 #include "technic/BinaryFile.h"
 
-FileIndexScanThread::FileIndexScanThread() = default;
+FileIndexScanThread::FileIndexScanThread(int chunkSize) : m_chunkSize(chunkSize) {}
 
 FileIndexScanThread::~FileIndexScanThread() { stopScan(); }
 
@@ -72,7 +71,7 @@ int FileIndexScanThread::run() {
 
 int FileIndexScanThread::scan() {
   BinaryFile file;
-  ChunkWindow window;
+  ChunkWindow window(m_chunkSize);
   window.attach(&file, m_fileType);
   if (!window.resetParser()) return KXPLAYER_NO_PARSER;
   if (!file.open(m_filePath.c_str(), BinaryFile::kRead)) return KXPLAYER_FILE_OPEN_FAILED;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "player/file/ChunkWindow.h"
 #include "technic/KXMutex.h"
 #include "technic/KXMutexLocker.h"
 #include "technic/WorkerThread.h"
@@ -16,7 +17,8 @@ class FileIndexScanThread : public WorkerThread {
   // Longest path the scan takes (bytes, without the terminating NUL).
   static constexpr size_t kMaxPathLength = 511;
 
-  FileIndexScanThread();
+  // chunkSize: the bytes read and scanned at a time (see ChunkWindow).
+  explicit FileIndexScanThread(int chunkSize = ChunkWindow::kChunkSize);
   ~FileIndexScanThread() override;
 
   // The file to scan (UTF-8). A null path is ignored; a path longer than kMaxPathLength is refused
@@ -51,6 +53,7 @@ class FileIndexScanThread : public WorkerThread {
   // The scan; ends after the chunk in hand once a stop is requested.
   int scan();
 
+  const int m_chunkSize;
   std::atomic<bool> m_stopRequested{true};
   KXMutex m_indexLock;
   std::string m_filePath;

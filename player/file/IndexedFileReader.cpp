@@ -13,9 +13,6 @@
 namespace {
 
 constexpr int kPacketSize = 188;
-// A step back reads a whole chunk that starts half a chunk before the part of the file already
-// seen, so a frame that straddles the boundary (up to half a chunk long) lies whole in the window.
-constexpr int64_t kBackStep = ChunkWindow::kChunkSize / 2;
 
 }  // namespace
 
@@ -28,8 +25,11 @@ struct IndexedFileReader::Range {
   int frameRate = 0;
 };
 
-IndexedFileReader::IndexedFileReader()
-    : m_current(std::make_unique<ChunkWindow>()), m_spare(std::make_unique<ChunkWindow>()) {}
+IndexedFileReader::IndexedFileReader(int chunkSize, bool backgroundScan)
+    : m_current(std::make_unique<ChunkWindow>(chunkSize)),
+      m_spare(std::make_unique<ChunkWindow>(chunkSize)),
+      m_backgroundScan(backgroundScan),
+      m_indexScan(chunkSize) {}
 
 IndexedFileReader::~IndexedFileReader() {
   m_indexScan.stopScan();
@@ -66,7 +66,11 @@ int IndexedFileReader::open(const char* path) {
   m_indexScan.setFile(m_fileName.c_str());
   m_indexScan.setType(m_fileType);
   m_indexScan.stopScan();
-  m_indexScan.startScan();
+  if (m_backgroundScan) {
+    m_indexScan.startScan();
+  } else {
+    m_indexScan.scanNow();
+  }
   m_indexComplete = false;
   m_keyFrameIds.clear();
   m_keyFrameOffsets.clear();
@@ -93,7 +97,7 @@ int IndexedFileReader::scanRange() {
   if (result == KXPLAYER_OK) {
     // Windows that end at the end of the file and begin ever further back, until one holds video.
     int64_t fileLength = file.getLength();
-    for (int64_t distance = ChunkWindow::kChunkSize;; distance *= 2) {
+    for (int64_t distance = window.chunkSize();; distance *= 2) {
       int64_t start = std::max<int64_t>(0, fileLength - distance);
       if (m_fileType == FileTypeSniffer::kTransportStream) start -= start % kPacketSize;
       result = scanTail(window, start, range);
@@ -203,14 +207,17 @@ int IndexedFileReader::readPreviousKeyFrame(AVData** frame) {
   int64_t belowId = parser->isEmpty() ? -1 : parser->getFirstVideoSequenceId();
   int64_t end = m_current->offset();
   ChunkWindow& window = *m_spare;
+  const int chunkSize = window.chunkSize();
   while (end > 0) {
     int64_t start;
     int length;
     if (belowId >= 0) {
-      start = std::max<int64_t>(0, end - kBackStep);
-      length = ChunkWindow::kChunkSize;
+      // A whole chunk that starts half a chunk before the part of the file already seen, so a frame
+      // that straddles the boundary (up to half a chunk long) lies whole in the window.
+      start = std::max<int64_t>(0, end - chunkSize / 2);
+      length = chunkSize;
     } else {
-      start = std::max<int64_t>(0, end - ChunkWindow::kChunkSize);
+      start = std::max<int64_t>(0, end - chunkSize);
       length = static_cast<int>(end - start);
     }
     if (!window.resetParser()) return KXPLAYER_NO_PARSER;

@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "player/file/ChunkWindow.h"
 #include "player/file/FileIndexScanThread.h"
 #include "player/file/FileTypeSniffer.h"
 #include "player/file/IFrameReader.h"
 #include "technic/BinaryFile.h"
 
 class AVData;
-class ChunkWindow;
 
 // Turns a recording file into a sequence of frames for the file player: reads the file in large
 // chunks, parses each with a frame-list parser of the file's type, walks the frames forwards and
@@ -27,7 +27,11 @@ class IndexedFileReader : public IFrameReader {
  public:
   static constexpr size_t kMaxPathLength = 511;
 
-  IndexedFileReader();
+  // chunkSize: the bytes read and parsed at a time (see ChunkWindow). backgroundScan: the key-frame
+  // index is built by a scan thread started at open; without it open builds the whole index on the
+  // calling thread before it returns (for a caller that wants a complete index at once and no
+  // thread, such as a fuzzer).
+  explicit IndexedFileReader(int chunkSize = ChunkWindow::kChunkSize, bool backgroundScan = true);
   ~IndexedFileReader();
   IndexedFileReader(const IndexedFileReader&) = delete;
   IndexedFileReader& operator=(const IndexedFileReader&) = delete;
@@ -96,6 +100,7 @@ class IndexedFileReader : public IFrameReader {
   int m_width = 0;
   int m_fileType = FileTypeSniffer::kTransportStream;
   int m_frameRate = 0;
+  const bool m_backgroundScan;
   FileIndexScanThread m_indexScan;
   bool m_indexComplete = false;
   std::vector<int64_t> m_keyFrameIds;

@@ -128,18 +128,37 @@ TEST_P(ReaderSeek, SeeksThroughTheCompleteIndex) {
   }
 }
 
-TEST_P(ReaderSeek, WalksForwardsOverEveryFrameOnceInOrder) {
-  IndexedFileReader reader;
-  openReader(reader);
-  const auto& frames = recording().plan.frames();
+void walkForwardsOverEveryFrame(IndexedFileReader& reader, const Recording& r, int fileType) {
   AVData* frame = nullptr;
-  for (const kxtest::PlannedFrame& planned : frames) {
+  for (const kxtest::PlannedFrame& planned : r.plan.frames()) {
     ASSERT_EQ(reader.readNextFrame(&frame), KXPLAYER_OK) << "frame " << planned.index;
-    expectFrame(frame, planned, GetParam(), "forward walk");
-    if (HasFatalFailure()) return;
+    expectFrame(frame, planned, fileType, "forward walk");
+    if (::testing::Test::HasFatalFailure()) return;
   }
   EXPECT_EQ(reader.readNextFrame(&frame), KXPLAYER_END_OF_DATA);
   EXPECT_EQ(reader.readNextFrame(&frame), KXPLAYER_END_OF_DATA);
+}
+
+TEST_P(ReaderSeek, WalksForwardsOverEveryFrameOnceInOrder) {
+  IndexedFileReader reader;
+  openReader(reader);
+  walkForwardsOverEveryFrame(reader, recording(), GetParam());
+}
+
+// Chunks of 1000 transport packets (more than twice the largest frame): the recording spans about a
+// hundred of them, so every step crosses chunk boundaries; with the index built inside open, it is
+// complete at the first look and no thread runs.
+TEST_P(ReaderSeek, SmallChunksAndAnIndexBuiltAtOpenGiveTheSameFrames) {
+  constexpr int kSmallChunk = 1000 * 188;
+  {
+    IndexedFileReader reader(kSmallChunk, false);
+    openReader(reader);
+    EXPECT_TRUE(reader.updateIndex()) << "the index is complete when open returns";
+    seekThroughTable(reader);
+  }
+  IndexedFileReader reader(kSmallChunk, false);
+  openReader(reader);
+  walkForwardsOverEveryFrame(reader, recording(), GetParam());
 }
 
 TEST_P(ReaderSeek, WalksForwardsOverEveryVideoFrame) {
