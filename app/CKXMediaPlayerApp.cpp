@@ -49,9 +49,7 @@ void CKXMediaPlayerApp::closeOnSignal(QWidget* window) {
 int CKXMediaPlayerApp::InitInstance(IMainDialogParts* parts) {
   QtVideoWindowRegistrar registrar;
   int result = 0;
-  // A user's own config folder is made, and seeded with the installed defaults, before anything in it
-  // is read.
-  if (getConfigDir() != getInstalledConfigDir()) ensureConfigDir();
+  settleDataPlaces();
   {
     CKXMediaPlayerDlg dialog(&registrar);
     // From here on a signal ends the program as the close button does (handled once the loop runs).

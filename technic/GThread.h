@@ -12,7 +12,7 @@
 // - run, repeated on the thread until it returns non-zero, throws, or teardown stops it;
 // - teardown, after the thread has stopped, once per attempted setup.
 // Failures of setup and teardown and every standard exception of the three go to "ThreadException.log"
-// in the program's folder; an exception is also followed by a one-second pause and the device-reboot
+// in the program's folder, or where the program names; an exception is also followed by a one-second pause and the device-reboot
 // request.
 class GThread : public WorkerThread {
  public:
@@ -25,7 +25,8 @@ class GThread : public WorkerThread {
   // True when the tear-down operation succeeded or was not due.
   bool teardown();
 
-  // For tests: where the thread-exception log goes (empty: the program's folder).
+  // Where the thread-exception log goes (empty: "ThreadException.log" in the program's folder). A
+  // program whose own folder the user cannot write names a file in the user's folders.
   static void setExceptionLogPath(const std::string& path);
 
  protected:

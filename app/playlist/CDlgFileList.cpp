@@ -167,15 +167,11 @@ int CDlgFileList::getPreviousId(int id) const {
 
 void CDlgFileList::clearAll() {
   IMainDialog* dialog = mainDialogOf(this);
-  if (dialog != nullptr) {
-    if (dialog->isItemOpen()) {
-      dialog->closeItem();
-    } else {
-      dialog->updateStateDisplay();
-    }
-  }
+  if (dialog != nullptr && dialog->isItemOpen()) dialog->closeItem();
   PlayList::getInstance().clear();
   m_list->clear();
+  // The buttons are shown for the emptied list: with nothing left to select, Play is disabled.
+  if (dialog != nullptr) dialog->updateStateDisplay();
 }
 
 void CDlgFileList::deleteSelected() {

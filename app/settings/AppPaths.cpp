@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <mutex>
+#include <optional>
 #include <unistd.h>
 
 #include "platform/DebugOutput.h"
+#include "technic/GThread.h"
 #include "technic/PathUtilities.h"
 
 namespace app {
@@ -15,6 +17,17 @@ namespace {
 
 std::mutex g_overrideMutex;
 std::string g_overrideDir;
+
+// Where the written files go, found once: trying whether a folder can be written leaves a probe file
+// behind for a moment, which a settings read (once per caption) must not do.
+struct DataPlaces {
+  std::string configDir;
+  std::string snapshotDir;
+  std::string threadLogFile;
+};
+constexpr const char* kThreadLogName = "ThreadException.log";
+std::mutex g_placesMutex;
+std::optional<DataPlaces> g_places;
 
 std::string withSlash(std::string dir) {
   if (!dir.empty() && dir.back() != '/') dir += '/';
@@ -51,8 +64,13 @@ std::string getModuleDir() {
 }
 
 void overrideModuleDir(const std::string& dir) {
-  std::lock_guard<std::mutex> lock(g_overrideMutex);
-  g_overrideDir = withSlash(dir);
+  {
+    std::lock_guard<std::mutex> lock(g_overrideMutex);
+    g_overrideDir = withSlash(dir);
+  }
+  // Another program folder: its places are found anew at the next use.
+  std::lock_guard<std::mutex> lock(g_placesMutex);
+  g_places.reset();
 }
 
 bool canWriteOrCreate(const std::string& dir) {
@@ -80,22 +98,56 @@ std::string getButtonImagesDir() { return "mplayerstyle/images/btn/"; }
 std::string getLanguageDir() { return getModuleDir() + "mplayerstyle/language/"; }
 std::string getInstalledConfigDir() { return getModuleDir() + "mplayerstyle/config/"; }
 
-std::string getConfigDir() {
-  const std::string installed = getInstalledConfigDir();
-  if (canWriteOrCreate(installed)) return installed;
-  const std::string user = userConfigDir();
-  return user.empty() ? installed : user;
-}
+namespace {
 
-std::string getConfigFile() { return getConfigDir() + "configinfo.ini"; }
-std::string getListFile() { return getConfigDir() + "listinfo.txt"; }
-
-std::string getDefaultSnapshotDir() {
+std::string decideSnapshotDir() {
   const std::string beside = getModuleDir() + "snapshot/";
   if (canWriteOrCreate(beside)) return beside;
   const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
   return pictures.isEmpty() ? beside : withSlash(pictures.toStdString());
 }
+
+DataPlaces decidePlaces() {
+  DataPlaces decided;
+  const std::string installed = getInstalledConfigDir();
+  const std::string user = canWriteOrCreate(installed) ? std::string() : userConfigDir();
+  decided.configDir = user.empty() ? installed : user;
+  decided.snapshotDir = decideSnapshotDir();
+  // The program's folder when it can take the log (a build, a portable copy), else the folder that
+  // holds the settings.
+  const std::string module = getModuleDir();
+  const bool besideProgram = module.empty() || canWriteOrCreate(module);
+  decided.threadLogFile = (besideProgram ? module : decided.configDir) + kThreadLogName;
+  return decided;
+}
+
+DataPlaces places() {
+  std::lock_guard<std::mutex> lock(g_placesMutex);
+  if (!g_places) g_places = decidePlaces();
+  return *g_places;
+}
+
+}  // namespace
+
+void settleDataPlaces() {
+  const DataPlaces decided = decidePlaces();
+  {
+    std::lock_guard<std::mutex> lock(g_placesMutex);
+    g_places = decided;
+  }
+  // A user's own folder is made, and seeded with the installed defaults, before anything in it is read
+  // or a thread logs into it.
+  if (decided.configDir != getInstalledConfigDir() || decided.threadLogFile != getModuleDir() + kThreadLogName) {
+    ensureConfigDir();
+  }
+  GThread::setExceptionLogPath(decided.threadLogFile);
+}
+
+std::string getConfigDir() { return places().configDir; }
+std::string getConfigFile() { return getConfigDir() + "configinfo.ini"; }
+std::string getListFile() { return getConfigDir() + "listinfo.txt"; }
+std::string getDefaultSnapshotDir() { return places().snapshotDir; }
+std::string getThreadLogFile() { return places().threadLogFile; }
 
 bool ensureConfigDir() {
   const std::string dir = getConfigDir();

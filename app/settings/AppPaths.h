@@ -23,6 +23,14 @@ std::string getButtonImagesDir();  // "mplayerstyle/images/btn/"
 std::string getLanguageDir();         // ".../mplayerstyle/language/"
 std::string getInstalledConfigDir();  // ".../mplayerstyle/config/": the defaults of an installed copy
 
+// Where the written files go is found once, at the first use or by settleDataPlaces, and again only
+// after overrideModuleDir: reading a setting touches no folder but its file's.
+//
+// The program's start: finds the places now, makes the user's own folder when any file goes there
+// (seeded with the installed defaults before anything in it is read) and sends the supervised
+// threads' log (GThread) to getThreadLogFile().
+void settleDataPlaces();
+
 // Where the settings and the play list are written: the installed config folder when it can be
 // written (or made), else "$XDG_CONFIG_HOME/KXMediaPlayer/" (by default "~/.config/KXMediaPlayer/").
 std::string getConfigDir();
@@ -32,6 +40,10 @@ std::string getListFile();    // getConfigDir() + "listinfo.txt"
 // The default snapshot folder: the executable's folder + "snapshot/" when it can be written (or
 // made), else the user's pictures folder.
 std::string getDefaultSnapshotDir();
+
+// The supervised threads' log "ThreadException.log": in the executable's folder when that can be
+// written, else in the config folder, beside the settings.
+std::string getThreadLogFile();
 
 // Creates the config folder (and its parents) when missing, so that the settings and the play list
 // can be written. A user folder made here is seeded with the installed config folder's files (an

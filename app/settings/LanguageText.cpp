@@ -32,4 +32,9 @@ QString languageText(const char* key, int capacity) {
   return QString::fromStdU16String(text);
 }
 
+QString languageMessage(const char* key, const std::string& subject) {
+  const QString caption = languageText(key);
+  return subject.empty() ? caption : caption + QLatin1Char(' ') + QString::fromStdString(subject);
+}
+
 }  // namespace app

@@ -18,5 +18,8 @@ std::string currentLanguageFile();
 bool getLanguageText(const char* key, std::u16string& text, int capacity = kCaptionCapacity);
 // The same as a QString; empty for a null key.
 QString languageText(const char* key, int capacity = kCaptionCapacity);
+// A message for the user: the caption of `key`, then a blank and `subject` (a file or folder) unless
+// that is empty.
+QString languageMessage(const char* key, const std::string& subject);
 
 }  // namespace app

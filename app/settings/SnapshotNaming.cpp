@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdio>
 
+#include "app/settings/AppPaths.h"
 #include "technic/PathUtilities.h"
 
 namespace app {
@@ -11,6 +12,9 @@ namespace {
 // Longest path and longest single name that Linux accepts.
 constexpr std::size_t kPathMax = PATH_MAX - 1;
 constexpr std::size_t kNameMax = NAME_MAX;
+
+constexpr const char* kNameTooLongKey = "snapshotnamelong";
+constexpr const char* kPathTooLongKey = "snapshotpathlong";
 
 // The first name in the path longer than the system allows; empty when there is none.
 std::string overlongName(const std::string& path) {
@@ -37,25 +41,29 @@ SnapshotTarget snapshotTarget(const std::string& folder, const std::tm& localTim
   std::string path = prefix + stamp + ".jpg";
   for (int suffix = 2; exists && exists(path); ++suffix) path = prefix + stamp + "_" + std::to_string(suffix) + ".jpg";
   if (!overlongName(folder).empty()) {
-    target.error = "A folder name in the snapshot folder is longer than " + std::to_string(kNameMax) + " bytes.";
+    target.refusal.textKey = kNameTooLongKey;
   } else if (path.size() > kPathMax) {
-    target.error = "The snapshot folder is too long: a file path may have at most " + std::to_string(kPathMax) + " bytes.";
+    target.refusal.textKey = kPathTooLongKey;
   } else {
     target.path = path;
   }
   return target;
 }
 
-bool prepareSnapshotFolder(const std::string& folder, std::string& error) {
-  if (!overlongName(folder).empty() || folder.size() > kPathMax) {
-    error = "The snapshot folder name is too long for this system.";
-    return false;
+bool prepareSnapshotFolder(const std::string& folder, SnapshotRefusal& refusal) {
+  refusal = SnapshotRefusal();
+  if (!overlongName(folder).empty()) {
+    refusal.textKey = kNameTooLongKey;
+  } else if (folder.size() > kPathMax) {
+    refusal.textKey = kPathTooLongKey;
+  } else if (isDirectoryEmpty(folder) && !makeDirectoryPath(folder)) {
+    refusal = {"snapshotnotcreated", folder};
+  } else if (!canWriteOrCreate(folder)) {
+    // Permission bits alone do not tell (root writes through them, a read-only mount stops everyone):
+    // the folder is tried with a file.
+    refusal = {"snapshotnotwritten", folder};
   }
-  if (isDirectoryEmpty(folder) && !makeDirectoryPath(folder)) {
-    error = "The snapshot folder cannot be created: " + folder;
-    return false;
-  }
-  return true;
+  return refusal.textKey.empty();
 }
 
 }  // namespace app

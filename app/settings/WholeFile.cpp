@@ -2,19 +2,28 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
+#include <utility>
 
 #include <unistd.h>
 
 namespace app {
 
 bool readWholeFile(const std::string& path, std::string& bytes, bool* hadByteOrderMark) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  const bool mark = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
-  if (mark) bytes.erase(0, 3);
+  // Read with the C runtime: a folder in the file's place opens but fails its first read, which a
+  // stream iterator would throw out of.
+  std::FILE* in = std::fopen(path.c_str(), "rb");
+  if (in == nullptr) return false;
+  std::string content;
+  char buffer[8192];
+  std::size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0) content.append(buffer, got);
+  const bool failed = std::ferror(in) != 0;
+  std::fclose(in);
+  if (failed) return false;
+  const bool mark = content.compare(0, 3, "\xEF\xBB\xBF") == 0;
+  if (mark) content.erase(0, 3);
   if (hadByteOrderMark != nullptr) *hadByteOrderMark = mark;
+  bytes = std::move(content);
   return true;
 }
 

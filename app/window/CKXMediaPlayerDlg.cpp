@@ -78,7 +78,7 @@ void CKXMediaPlayerDlg::showSaveFailure(const std::string& path) {
     palette.setColor(QPalette::WindowText, Qt::black);
     m_saveFailure->setPalette(palette);
   }
-  m_saveFailure->setText(QStringLiteral("Cannot save %1").arg(QString::fromStdString(path)));
+  m_saveFailure->setText(languageMessage("cannotsave", path));
   m_saveFailure->setGeometry(kSideMargin, 3, std::max(100, width() - 140 - kSideMargin), kTopStrip - 6);
   m_saveFailure->show();
   m_saveFailure->raise();

@@ -318,9 +318,9 @@ void MainWindowCommands::openStartupFile() {
 bool MainWindowCommands::takeSnapshot() {
   std::string folder;
   readSnapshotPath(folder);
-  std::string error;
-  if (!prepareSnapshotFolder(folder, error)) {
-    showMessage(QString::fromStdString(error));
+  SnapshotRefusal refusal;
+  if (!prepareSnapshotFolder(folder, refusal)) {
+    showMessage(languageMessage(refusal.textKey.c_str(), refusal.folder));
     return false;
   }
   const std::time_t now = std::time(nullptr);
@@ -328,7 +328,7 @@ bool MainWindowCommands::takeSnapshot() {
   localtime_r(&now, &local);
   const SnapshotTarget target = snapshotTarget(folder, local, [](const std::string& path) { return pathExists(path); });
   if (target.path.empty()) {
-    showMessage(QString::fromStdString(target.error));
+    showMessage(languageMessage(target.refusal.textKey.c_str(), target.refusal.folder));
     return false;
   }
   // A failed picture (none yet, write error) stays silent, as the engine reports it to nobody.

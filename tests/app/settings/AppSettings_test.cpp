@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <string>
+#include <sys/inotify.h>
+#include <unistd.h>
 #include <vector>
 
 #include "app/playlist/PlayList.h"
@@ -13,7 +15,9 @@
 #include "app/settings/SaveFailureNotice.h"
 #include "app/settings/TextConversion.h"
 #include "platform/DebugOutput.h"
+#include "technic/GThread.h"
 #include "technic/PathUtilities.h"
+#include "technic/member_function_obj.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace {
@@ -110,6 +114,83 @@ TEST(AppPaths, ASaveThatStillFailsIsToldOnceWithItsPath) {
   app::SaveFailureNotice::setListener(app::SaveFailureNotice::Listener());
   EXPECT_EQ(told, std::vector<std::string>{user.path() + "not-a-folder/config/KXMediaPlayer/configinfo.ini"});
   app::overrideModuleDir(std::string());
+}
+
+// What the program's start does decides where a supervised thread's failure is logged: beside the
+// program when its folder can be written, else beside the user's settings (made for it at start).
+TEST(AppPaths, TheThreadLogGoesBesideTheProgramOrIntoTheUsersFolder) {
+  struct FailingSetup {
+    int fail() { return 7; }
+    int succeed() { return 0; }
+  } operations;
+  const auto failingThread = [&operations] {
+    return GThread("DecoderThread", function_holder<int>(new member_function_obj<int, FailingSetup>(&FailingSetup::succeed, &operations)),
+                   function_holder<int>(new member_function_obj<int, FailingSetup>(&FailingSetup::fail, &operations)),
+                   function_holder<int>(new member_function_obj<int, FailingSetup>(&FailingSetup::succeed, &operations)));
+  };
+  ScopedUserFolders user;
+  apptest::ScopedModuleDir writable;
+  const std::string installed = unwritableModuleDir(user.path());
+  const struct {
+    std::string module;
+    std::string log;
+  } cases[] = {{writable.path(), writable.path() + "ThreadException.log"},
+               {installed, user.path() + "config/KXMediaPlayer/ThreadException.log"}};
+  for (const auto& entry : cases) {
+    app::overrideModuleDir(entry.module);
+    app::settleDataPlaces();
+    EXPECT_EQ(app::getThreadLogFile(), entry.log);
+    EXPECT_FALSE(failingThread().setup());
+    const std::string log = apptest::readFile(entry.log);
+    EXPECT_NE(log.find(",[ThreadException] thread(DecoderThread,"), std::string::npos) << entry.log;
+    EXPECT_NE(log.find(") setup failed. result= 7\n"), std::string::npos) << log;
+  }
+  GThread::setExceptionLogPath(std::string());
+  app::overrideModuleDir(std::string());
+}
+
+// Every caption and setting read: no file appears or goes in the program's folder, the config folder
+// or the user's folders; where the files live was decided once, at start.
+TEST(AppPaths, ReadingSettingsAndCaptionsLeavesEveryFolderAlone) {
+  ScopedUserFolders user;
+  for (bool installedCopy : {false, true}) {
+    apptest::ScopedModuleDir dir;
+    if (installedCopy) app::overrideModuleDir(unwritableModuleDir(dir.path()));
+    app::settleDataPlaces();
+    ASSERT_TRUE(app::ensureConfigDir());
+    ASSERT_TRUE(app::writePlayMode(2));
+    const int watcher = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watcher, 0);
+    const uint32_t changes = IN_CREATE | IN_DELETE | IN_MOVED_TO | IN_MOVED_FROM;
+    for (const std::string& folder : {dir.path(), app::getConfigDir(), user.path(), user.path() + "config/"}) {
+      if (pathExists(folder)) {
+        EXPECT_GE(inotify_add_watch(watcher, folder.c_str(), changes), 0) << folder;
+      }
+    }
+    for (int round = 0; round < 20; ++round) {
+      int language = 0, mode = 0;
+      bool flag = false;
+      std::string snapshot;
+      app::readLanguage(language);
+      app::readPlayMode(mode);
+      app::readTopmostMode(flag);
+      app::readShowList(flag);
+      app::readVideoStretch(flag);
+      app::readSnapshotPath(snapshot);
+      app::languageText("play");
+      EXPECT_EQ(mode, 2);
+    }
+    char events[4096];
+    const ssize_t got = read(watcher, events, sizeof events);
+    std::string names;
+    for (ssize_t at = 0; at > -1 && at < got;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+      if (names.size() < 200) names += std::string(event->len > 0 ? event->name : "?") + " ";
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+    }
+    EXPECT_LT(got, 0) << (installedCopy ? "installed copy: " : "") << "files came and went: " << names;
+    close(watcher);
+  }
 }
 
 TEST(AppPaths, TheRealExecutableFolderIsFound) {

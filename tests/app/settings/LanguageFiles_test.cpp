@@ -30,7 +30,9 @@ const std::map<std::string, int>& requiredKeys() {
         "menu_open", "menu_play", "menu_stop", "menu_playctrl", "menu_nextframe", "menu_previousframe",
         "menu_playslow", "menu_playfast", "menu_snapshot", "menu_fullscreen", "menu_exit_fullscreen",
         // play-list panel and snapshot-folder dialog
-        "add", "delete", "mode", "clear", "select", "ok", "cancel", "path"};
+        "add", "delete", "mode", "clear", "select", "ok", "cancel", "path",
+        // messages
+        "cannotsave", "snapshotnotcreated", "snapshotnotwritten", "snapshotnamelong", "snapshotpathlong"};
     for (const char* key : windowKeys) table[key] = app::kCaptionCapacity;
     table["version"] = app::kAboutCaptionCapacity;
     table["copyright"] = app::kAboutCaptionCapacity;

@@ -15,6 +15,7 @@
 #include "app/controls/CSplitterControl.h"
 #include "app/playback/CPlayerWnd.h"
 #include "app/playlist/CDlgFileList.h"
+#include "app/playlist/CInterDragListBox.h"
 #include "app/settings/AppPaths.h"
 #include "app/settings/AppSettings.h"
 #include "app/settings/LanguageText.h"
@@ -293,14 +294,19 @@ TEST_F(MainDialogPartsTest, ASaveThatFailsIsToldOnceInTheWindow) {
   apptest::SkinnedWindow window;
   CKXMediaPlayerDlg& dialog = *window.dialog;
   EXPECT_EQ(dialog.saveFailureText(), nullptr);
-  // Neither the program's folder nor the user's config folder can be made (paths through a file).
+  // Neither the program's config folder nor the user's can be made (paths through a file); the
+  // language files are still beside the program.
   QTemporaryDir dir;
   const std::string blocker = dir.path().toStdString() + "/file";
   ASSERT_TRUE(apptest::writeFile(blocker, "x"));
+  const std::string program = dir.path().toStdString() + "/bin/";
+  ASSERT_TRUE(fs::create_directories(program + "mplayerstyle"));
+  fs::create_directory_symlink(std::string(KX_APP_DATA_DIR) + "/language", program + "mplayerstyle/language");
+  ASSERT_TRUE(apptest::writeFile(program + "mplayerstyle/config", "x"));
   const char* previous = std::getenv("XDG_CONFIG_HOME");
   const std::string saved = previous != nullptr ? previous : "";
   setenv("XDG_CONFIG_HOME", (blocker + "/config").c_str(), 1);
-  app::overrideModuleDir(blocker + "/bin/");
+  app::overrideModuleDir(program);
   EXPECT_FALSE(app::writeShowList(true));
   EXPECT_FALSE(app::writePlayMode(2));
   app::overrideModuleDir(m_environment.path());
@@ -313,6 +319,104 @@ TEST_F(MainDialogPartsTest, ASaveThatFailsIsToldOnceInTheWindow) {
   EXPECT_TRUE(dialog.saveFailureText()->isVisible());
   EXPECT_EQ(dialog.saveFailureText()->text(),
             QString::fromStdString("Cannot save " + blocker + "/config/KXMediaPlayer/configinfo.ini"));
+}
+
+// The settings can be read (the language with them), the play list cannot be written: a folder, not
+// empty, stands where the list file goes, which no user can replace with a file.
+TEST_F(MainDialogPartsTest, ASaveFailureIsToldInTheChosenLanguage) {
+  const struct {
+    int language;
+    const char* text;
+  } languages[] = {{1, "Cannot save "}, {2, "无法保存 "}};
+  for (const auto& language : languages) {
+    ASSERT_TRUE(app::writeLanguage(language.language));
+    ASSERT_TRUE(fs::create_directories(app::getListFile() + "/in-the-way"));
+    {
+      apptest::SkinnedWindow window;
+      EXPECT_FALSE(app::PlayList::getInstance().save());
+      ASSERT_NE(window.dialog->saveFailureText(), nullptr);
+      EXPECT_EQ(window.dialog->saveFailureText()->text(),
+                QString::fromUtf8(language.text) + QString::fromStdString(app::getListFile()));
+    }
+    fs::remove_all(app::getListFile());
+  }
+}
+
+// The snapshot folder exists but takes no file: /proc refuses every user, root too; a folder without
+// write permission refuses a normal user, while root writes through the permission bits and gets no
+// message.
+TEST_F(MainDialogPartsTest, ASnapshotIntoAFolderThatCannotBeWrittenIsToldInEitherLanguage) {
+  QTemporaryDir root;
+  const std::string readOnly = root.path().toStdString() + "/read-only";
+  ASSERT_TRUE(fs::create_directory(readOnly));
+  apptest::writeFile(readOnly + "/older.jpg", "an earlier snapshot");
+  fs::permissions(readOnly, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+  const bool readOnlyTakesFiles = apptest::writeFile(readOnly + "/probe", "");
+  fs::remove(readOnly + "/probe");
+  const std::string notAFolder = root.path().toStdString() + "/plain";
+  apptest::writeFile(notAFolder, "x");
+  const struct {
+    int language;
+    std::string folder;
+    const char* message;  // empty: the snapshot is taken
+  } cases[] = {
+      {1, "/proc/self", "The snapshot folder cannot be written: /proc/self"},
+      {2, "/proc/self", "无法写入抓图目录: /proc/self"},
+      {1, readOnly, readOnlyTakesFiles ? "" : "The snapshot folder cannot be written: "},
+      {2, readOnly, readOnlyTakesFiles ? "" : "无法写入抓图目录: "},
+      {1, notAFolder + "/below", "The snapshot folder cannot be created: "},
+      {2, notAFolder + "/below", "无法创建抓图目录: "},
+  };
+  for (const auto& entry : cases) {
+    app::writeLanguage(entry.language);
+    apptest::SkinnedWindow window;
+    QStringList messages;
+    window.parts->commands().setMessageSink([&](const QString& text) { messages << text; });
+    app::writeSnapshotPath(entry.folder);
+    const bool taken = window.parts->commands().takeSnapshot();
+    if (std::string(entry.message).empty()) {
+      EXPECT_TRUE(taken) << entry.folder;
+      EXPECT_TRUE(messages.isEmpty()) << entry.folder;
+      continue;
+    }
+    EXPECT_FALSE(taken) << entry.folder;
+    ASSERT_EQ(messages.size(), 1) << entry.folder;
+    QString expected = QString::fromUtf8(entry.message);
+    if (!expected.endsWith(QStringLiteral("/proc/self"))) expected += QString::fromStdString(entry.folder);
+    EXPECT_EQ(messages.front(), expected);
+  }
+  fs::permissions(readOnly, fs::perms::owner_all);
+}
+
+// Clear empties the list: with nothing left to choose, Play is disabled, whether an item was open or
+// only selected.
+TEST_F(DropTest, ClearingTheListLeavesPlayDisabled) {
+  app::writeShowList(true);
+  apptest::SkinnedWindow window;
+  CKXMediaPlayerDlg& dialog = *window.dialog;
+  app::CDlgFileList* panel = dialog.listPanel();
+  ASSERT_NE(panel, nullptr);
+  for (bool openFirst : {false, true}) {
+    panel->addFile(QString::fromStdString(make("one.ts")).toStdU16String());
+    panel->addFile(QString::fromStdString(make("two.ts")).toStdU16String());
+    panel->listBox()->setCurrentRow(1);
+    if (openFirst) {
+      dialog.openItem(panel->getSelectedId());
+      ASSERT_TRUE(dialog.isItemOpen());
+    } else {
+      dialog.updateStateDisplay();
+      ASSERT_TRUE(dialog.button(app::IDC_PLAY)->isEnabled()) << "an item is selected";
+    }
+    app::sendCommand(panel, app::IDC_LIST_CLEAR, 0, nullptr);
+    EXPECT_EQ(panel->listBox()->count(), 0);
+    EXPECT_FALSE(dialog.isItemOpen());
+    EXPECT_TRUE(dialog.button(app::IDC_PLAY)->isVisible());
+    EXPECT_FALSE(dialog.button(app::IDC_PLAY)->isEnabled()) << (openFirst ? "after an open item" : "after a selection");
+    // Play with nothing in the list opens nothing.
+    app::sendCommand(&dialog, app::IDC_PLAY, 0, nullptr);
+    EXPECT_FALSE(dialog.isItemOpen());
+  }
 }
 
 }  // namespace
