@@ -15,9 +15,16 @@
 namespace app {
 
 QString CKXMediaPlayerApp::startupFileOf(const QStringList& arguments) {
+  bool options = true;
   for (int i = 1; i < arguments.size(); ++i) {
     const QString& argument = arguments.at(i);
-    if (argument.isEmpty() || argument.startsWith(QLatin1Char('-'))) continue;
+    if (argument.isEmpty()) continue;
+    // "--" ends the options: every argument after it is a file, "-name.ts" too.
+    if (options && argument == QLatin1String("--")) {
+      options = false;
+      continue;
+    }
+    if (options && argument.startsWith(QLatin1Char('-'))) continue;
     return argument;
   }
   return QString();

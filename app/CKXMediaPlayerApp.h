@@ -12,8 +12,8 @@ class IMainDialogParts;
 // it is closed. The Qt application object exists before InitInstance is called.
 class CKXMediaPlayerApp {
  public:
-  // The file name of a command line (program name first): the first argument that is not an option;
-  // empty when there is none.
+  // The file name of a command line (program name first): the first argument that is not an option
+  // (one that starts with "-"), or the first one after "--"; empty when there is none.
   static QString startupFileOf(const QStringList& arguments);
 
   // The whole life of the program; its exit code.

@@ -64,6 +64,9 @@ class Surface {
   // converted to this surface's format. On the primary surface, dstRect is in the surface's (the
   // monitor's) coordinates and the result is clipped to the clipper's window.
   virtual HRESULT blt(const Rect* dstRect, Surface& src, const Rect* srcRect) = 0;
+  // Fills dstRect with one colour (B, G, R, A bytes of a 32-bit value), as a colour-fill blit; on the
+  // primary surface in the monitor's coordinates, clipped to the clipper's window.
+  virtual HRESULT colorFill(const Rect& dstRect, std::uint32_t bgra) = 0;
   // The drawn picture for the draw callback (RGB surfaces only); release it before the next lock or blit.
   virtual HRESULT getDC(SurfaceDesc& desc) = 0;
   virtual HRESULT releaseDC() = 0;
@@ -107,6 +110,9 @@ class D2DRenderTarget {
   virtual HRESULT resize(int width, int height) = 0;
   virtual HRESULT createBitmap(int width, int height, std::unique_ptr<D2DBitmap>& bitmap) = 0;
   virtual void beginDraw() = 0;
+  // Fills the whole target with one colour (B, G, R, A bytes of a 32-bit value); what is drawn after it
+  // in the same draw lies on top.
+  virtual void clear(std::uint32_t bgra) = 0;
   // Draws srcRect of the bitmap into dstRect (client coordinates), linear interpolation, opaque.
   virtual void drawBitmap(D2DBitmap& bitmap, const Rect& dstRect, const Rect& srcRect) = 0;
   virtual HRESULT endDraw() = 0;

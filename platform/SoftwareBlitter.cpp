@@ -115,4 +115,14 @@ bool SoftwareBlitter::blit(const PixelPlanes& src, const Rect& srcRect, std::uin
   return true;
 }
 
+void SoftwareBlitter::fill(std::uint8_t* dst, int dstPitch, const Rect& rect, const Rect& clip, std::uint32_t bgra) {
+  const Rect area = rect.intersect(clip);
+  for (int y = area.top; y < area.bottom; ++y) {
+    std::uint8_t* row = dst + static_cast<std::ptrdiff_t>(y) * dstPitch + static_cast<std::ptrdiff_t>(area.left) * 4;
+    for (int x = area.left; x < area.right; ++x, row += 4) {
+      for (int b = 0; b < 4; ++b) row[b] = static_cast<std::uint8_t>(bgra >> (8 * b));
+    }
+  }
+}
+
 }  // namespace platform

@@ -35,6 +35,8 @@ class SoftwareBlitter {
   // only the part inside clip (also dst coordinates). False when libswscale cannot do it.
   bool blit(const PixelPlanes& src, const Rect& srcRect, std::uint8_t* dst, int dstPitch, SurfaceFormat dstFormat,
             const Rect& dstRect, const Rect& clip, Filter filter = Filter::Bicubic);
+  // Fills the part of rect inside clip with one 32-bit B, G, R, A value (dst in that format).
+  static void fill(std::uint8_t* dst, int dstPitch, const Rect& rect, const Rect& clip, std::uint32_t bgra);
 
  private:
   bool scale(const PixelPlanes& src, const Rect& srcRect, std::uint8_t* dst, int dstPitch, SurfaceFormat dstFormat,

@@ -49,6 +49,18 @@ HRESULT SoftwareD2DRenderTarget::createBitmap(int width, int height, std::unique
   return DD_OK;
 }
 
+Rect SoftwareD2DRenderTarget::area(int windowWidth, int windowHeight) const {
+  return Rect{0, 0, windowWidth < m_nWidth ? windowWidth : m_nWidth, windowHeight < m_nHeight ? windowHeight : m_nHeight};
+}
+
+bool SoftwareD2DRenderTarget::clearNow() {
+  m_bClearPending = false;
+  return m_rBackend.withWindowPixels(m_hWnd, [&](std::uint8_t* bits, int pitch, int width, int height) {
+    const Rect covered = area(width, height);
+    SoftwareBlitter::fill(bits, pitch, covered, covered, m_nClearColour);
+  });
+}
+
 void SoftwareD2DRenderTarget::drawBitmap(D2DBitmap& bitmap, const Rect& dstRect, const Rect& srcRect) {
   auto* source = dynamic_cast<SoftwareD2DBitmap*>(&bitmap);
   if (source == nullptr) {
@@ -58,10 +70,11 @@ void SoftwareD2DRenderTarget::drawBitmap(D2DBitmap& bitmap, const Rect& dstRect,
   Rect written;
   bool drawn = false;
   const bool known = m_rBackend.withWindowPixels(m_hWnd, [&](std::uint8_t* bits, int pitch, int width, int height) {
-    // The target covers the client area up to its own size.
-    const Rect area{0, 0, width < m_nWidth ? width : m_nWidth, height < m_nHeight ? height : m_nHeight};
-    written = dstRect.intersect(area);
-    drawn = m_objBlitter.blit(source->planes(), srcRect, bits, pitch, SurfaceFormat::Bgra32, dstRect, area,
+    const Rect covered = area(width, height);
+    if (m_bClearPending) SoftwareBlitter::fill(bits, pitch, covered, covered, m_nClearColour);
+    m_bClearPending = false;
+    written = dstRect.intersect(covered);
+    drawn = m_objBlitter.blit(source->planes(), srcRect, bits, pitch, SurfaceFormat::Bgra32, dstRect, covered,
                               SoftwareBlitter::Filter::Bilinear);
   });
   if (!known || !drawn) {
@@ -72,6 +85,8 @@ void SoftwareD2DRenderTarget::drawBitmap(D2DBitmap& bitmap, const Rect& dstRect,
 }
 
 HRESULT SoftwareD2DRenderTarget::endDraw() {
+  // A clear with no bitmap after it.
+  if (m_bClearPending && !clearNow()) m_bFailed = true;
   if (m_rBackend.failures().renderTarget.consume()) return DDERR_GENERIC;
   return m_bFailed ? DDERR_GENERIC : DD_OK;
 }

@@ -30,7 +30,16 @@ class SoftwareD2DRenderTarget : public D2DRenderTarget {
   SoftwareD2DRenderTarget(SoftwareBackend& backend, WindowId window, int width, int height);
   HRESULT resize(int width, int height) override;
   HRESULT createBitmap(int width, int height, std::unique_ptr<D2DBitmap>& bitmap) override;
-  void beginDraw() override { m_bFailed = false; }
+  void beginDraw() override {
+    m_bFailed = false;
+    m_bClearPending = false;
+  }
+  // Kept until the draw's bitmap lands, then done with it under the same lock of the window's pixels:
+  // a repaint between the two would show the background where the picture belongs.
+  void clear(std::uint32_t bgra) override {
+    m_bClearPending = true;
+    m_nClearColour = bgra;
+  }
   void drawBitmap(D2DBitmap& bitmap, const Rect& dstRect, const Rect& srcRect) override;
   HRESULT endDraw() override;
 
@@ -40,7 +49,12 @@ class SoftwareD2DRenderTarget : public D2DRenderTarget {
   int m_nWidth;
   int m_nHeight;
   bool m_bFailed = false;
+  bool m_bClearPending = false;
+  std::uint32_t m_nClearColour = 0;
   SoftwareBlitter m_objBlitter;
+  // The client area the target covers: up to its own size.
+  Rect area(int windowWidth, int windowHeight) const;
+  bool clearNow();
 };
 
 class SoftwareD2DFactory : public D2DFactory {

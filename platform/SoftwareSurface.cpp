@@ -164,12 +164,31 @@ HRESULT SoftwareSurface::blt(const Rect* dstRect, Surface& src, const Rect* srcR
              : DDERR_GENERIC;
 }
 
+bool SoftwareSurface::windowTarget(const Rect& dstRect, WindowId& window, Rect& client) const {
+  Point origin;
+  if (m_pClipper == nullptr || !m_pClipper->windowOrigin(window, origin)) return false;
+  // Monitor coordinates to the window's client coordinates.
+  client = dstRect.offset(m_pDevice->monitor.left - origin.x, m_pDevice->monitor.top - origin.y);
+  return true;
+}
+
+HRESULT SoftwareSurface::colorFill(const Rect& dstRect, std::uint32_t bgra) {
+  // Lost surfaces fail it; the failures injected for locks and blits are the picture's, not taken here.
+  if (m_pDevice->lost.load()) return DDERR_SURFACELOST;
+  if (m_eKind != Kind::Primary) return DDERR_UNSUPPORTED;
+  WindowId window = 0;
+  Rect client;
+  if (!windowTarget(dstRect, window, client)) return DDERR_GENERIC;
+  const bool known = m_pDevice->backend.withWindowPixels(window, [&](std::uint8_t* bits, int pitch, int width, int height) {
+    SoftwareBlitter::fill(bits, pitch, client, Rect{0, 0, width, height}, bgra);
+  });
+  return known ? DD_OK : DDERR_GENERIC;
+}
+
 HRESULT SoftwareSurface::bltToWindow(const Rect& dstRect, const PixelPlanes& source, const Rect& srcRect) {
   WindowId window = 0;
-  Point origin;
-  if (m_pClipper == nullptr || !m_pClipper->windowOrigin(window, origin)) return DDERR_GENERIC;
-  // Monitor coordinates to the window's client coordinates.
-  const Rect client = dstRect.offset(m_pDevice->monitor.left - origin.x, m_pDevice->monitor.top - origin.y);
+  Rect client;
+  if (!windowTarget(dstRect, window, client)) return DDERR_GENERIC;
   bool drawn = false;
   Rect written;
   const bool known = m_pDevice->backend.withWindowPixels(

@@ -38,6 +38,8 @@ class SoftwareSurface : public Surface {
   HRESULT lock(SurfaceDesc& desc, LockMode mode = LockMode::ReadWrite) override;
   HRESULT unlock() override { return DD_OK; }
   HRESULT blt(const Rect* dstRect, Surface& src, const Rect* srcRect) override;
+  // The primary surface only: what the renderer fills is the part of its window around the picture.
+  HRESULT colorFill(const Rect& dstRect, std::uint32_t bgra) override;
   HRESULT getDC(SurfaceDesc& desc) override;
   HRESULT releaseDC() override { return DD_OK; }
   HRESULT setClipper(Clipper* clipper) override;
@@ -52,6 +54,8 @@ class SoftwareSurface : public Surface {
   // spare (or new memory) without copying the pixels.
   void detach(LockMode mode);
   HRESULT bltToWindow(const Rect& dstRect, const PixelPlanes& source, const Rect& srcRect);
+  // The clipper's window and dstRect (monitor coordinates) in its client coordinates.
+  bool windowTarget(const Rect& dstRect, WindowId& window, Rect& client) const;
   void describe(SurfaceDesc& desc) const;
 
   std::shared_ptr<SoftwareDeviceState> m_pDevice;

@@ -67,8 +67,11 @@ void PlaybackController::releasePlayer() {
   }
 }
 
-int PlaybackController::openItem(int id) {
+int PlaybackController::openItem(int id) { return openItemGoing(id, false); }
+
+int PlaybackController::openItemGoing(int id, bool backward) {
   if (isItemOpen()) closeItem();
+  m_reachedBackward = backward;
   PlayListItem item;
   if (!PlayList::getInstance().findById(id, item)) return -1;
   if (m_view.hasListPanel()) m_view.selectListItem(id);
@@ -114,6 +117,7 @@ int PlaybackController::openItem(int id) {
     m_feeder.start();
   }
   m_view.showPictures(true);
+  m_failedRunStart = 0;  // the run of items that could not be played ends with one that plays
   updateStateDisplay();
   m_currentItemId = id;
   m_view.startPositionTimer();
@@ -226,15 +230,17 @@ LRESULT PlaybackController::onFileEnd(WPARAM tag, LPARAM result) {
 void PlaybackController::moveOnAfterFailure() {
   if (m_failedRunStart == 0) m_failedRunStart = m_currentItemId;
   if (!m_view.hasListPanel()) return;
+  if (m_playMode != PLAY_MODE_CIRCLE && m_playMode != PLAY_MODE_ORDER) return;
   int next = 0;
-  if (m_playMode == PLAY_MODE_CIRCLE) {
+  if (m_reachedBackward) {
+    // On the way back the walk stops at the top of the list, as "Previous" does.
+    next = m_view.previousListId(m_currentItemId);
+  } else {
     next = m_view.nextListId(m_currentItemId);
-    if (next <= 0) next = m_view.firstListId();
-  } else if (m_playMode == PLAY_MODE_ORDER) {
-    next = m_view.nextListId(m_currentItemId);
+    if (next <= 0 && m_playMode == PLAY_MODE_CIRCLE) next = m_view.firstListId();
   }
   // Once every item of the list has failed in a row, circling stops.
-  if (next > 0 && next != m_failedRunStart) openItem(next);
+  if (next > 0 && next != m_failedRunStart) openItemGoing(next, m_reachedBackward);
 }
 
 void PlaybackController::resume() {
@@ -327,7 +333,7 @@ void PlaybackController::onNextFrame() {
 void PlaybackController::onPreviousFile() {
   if (!m_view.hasListPanel()) return;
   const int id = m_view.previousListId(m_currentItemId);
-  if (id > 0) openItem(id);
+  if (id > 0) openItemGoing(id, true);
 }
 
 void PlaybackController::onNextFile() {

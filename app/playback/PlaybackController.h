@@ -88,6 +88,8 @@ class PlaybackController {
   struct SpeedCycle;
   void resume();
   void stepSpeed(const SpeedCycle& cycle);
+  // openItem, remembering which way along the list the user went to reach the item.
+  int openItemGoing(int id, bool backward);
   int failItem(int id, int code);
   void moveOnAfterFailure();
   // Stops the feeding thread and closes whatever the player has open.
@@ -109,6 +111,9 @@ class PlaybackController {
   long m_tag = 0;
   // First item of a run of items that could not be played, so that circling stops once every one failed.
   int m_failedRunStart = 0;
+  // The open item was reached with "Previous": when it cannot be played, the list is walked further
+  // back, so that the user can step past it.
+  bool m_reachedBackward = false;
 };
 
 }  // namespace app

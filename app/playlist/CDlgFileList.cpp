@@ -130,7 +130,9 @@ int CDlgFileList::rowOfId(int id) const {
   return -1;
 }
 
-int CDlgFileList::addFile(const std::u16string& path) {
+int CDlgFileList::addFile(const std::u16string& given) {
+  // Listed and opened by its absolute path: the list outlives the folder the program was started in.
+  const std::u16string path = PlayListItem::absolutePath(given);
   PlayList& store = PlayList::getInstance();
   int id = 0;
   if (store.findByPath(path, id)) return id;

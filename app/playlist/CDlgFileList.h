@@ -23,7 +23,8 @@ class CDlgFileList : public QWidget, public RuntimeClass, public AppMessageHandl
 
   const char* runtimeClassName() const override { return "CDlgFileList"; }
 
-  // Adds a file without opening it; the id of the item (the existing one when the path is listed).
+  // Adds a file without opening it, by its absolute path (a relative one is taken from the current
+  // folder); the id of the item (the existing one when the path is listed).
   int addFile(const std::u16string& path);
   void selectItemById(int id);
   // Id of the row with the focus caret; 0 when there is none.

@@ -19,6 +19,9 @@ class PlayListItem {
 
   // The part of the path after its last "/" or "\" (the whole path when it has neither).
   static std::u16string nameFromPath(const std::u16string& path);
+  // The path as it names the file from any folder: a relative path is taken from the current folder
+  // (where the user gave it), "." and ".." steps and doubled "/" are resolved; empty stays empty.
+  static std::u16string absolutePath(const std::u16string& path);
 
  private:
   int m_id = 0;

@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <cstring>
+#include <vector>
 
 #include "platform/Clock.h"
 #include "platform/DebugOutput.h"
@@ -24,6 +25,22 @@ constexpr size_t kMaxDriverName = 260;
 
 void print(const char* format, platform::HRESULT hr) {
   platform::debugOutputFormat(format, static_cast<unsigned>(hr));
+}
+
+// The parts of area outside inner: the bands above and below across the whole width, left and right
+// between them. Empty parts are left out.
+std::vector<Rect> outsideOf(const Rect& area, const Rect& inner) {
+  const Rect kept = inner.intersect(area);
+  if (kept.isEmpty()) return {area};
+  const Rect parts[] = {{area.left, area.top, area.right, kept.top},
+                        {area.left, kept.bottom, area.right, area.bottom},
+                        {area.left, kept.top, kept.left, kept.bottom},
+                        {kept.right, kept.top, area.right, kept.bottom}};
+  std::vector<Rect> out;
+  for (const Rect& part : parts) {
+    if (!part.isEmpty()) out.push_back(part);
+  }
+  return out;
 }
 
 }  // namespace
@@ -281,6 +298,7 @@ void VideoRender::release() {
   m_pGeometry.reset();
   m_bOriginKnown = false;
   m_bMonitorKnown = false;
+  m_bBandsCleared = false;
   m_pD2DBitmap.reset();
   m_pD2DRenderTarget.reset();
   m_pD2DFactory.reset();
@@ -365,7 +383,10 @@ int VideoRender::drawD2D(HWND window, const Rect& dstRect, const void* pixels, i
       m_pD2DBitmap->unlockPixels();
     }
   }
+  Rect client;
+  const bool clearing = bandsToClear(window, dstRect, client);
   m_pD2DRenderTarget->beginDraw();
+  if (clearing) m_pD2DRenderTarget->clear(kBackgroundColour);
   m_pD2DRenderTarget->drawBitmap(*m_pD2DBitmap, dstRect, srcRect);
   hr = m_pD2DRenderTarget->endDraw();
   if (hr != DD_OK) {
@@ -374,6 +395,7 @@ int VideoRender::drawD2D(HWND window, const Rect& dstRect, const void* pixels, i
     print("d2_render_target->EndDraw err: %X\n", hr);
     return kFailed;
   }
+  if (clearing) bandsCleared(dstRect);
   return kOk;
 }
 
@@ -393,9 +415,37 @@ int VideoRender::drawDDraw(HWND window, const Rect& dstRect, const void* pixels,
       hr = bltToPrimarySurface(*m_pIOffScreenSurfaceRGB, srcRect, onPrimary);
     }
   }
+  if (hr == DD_OK) clearAroundPicture(window, dstRect, origin);
   // Lost surfaces were restored on the way: the picture is dropped, the next one draws.
   if (hr == DDERR_SURFACELOST) return kOk;
   return hr;
+}
+
+bool VideoRender::bandsToClear(HWND window, const Rect& dstRect, Rect& client) {
+  if (window != m_hWnd || !m_pGeometry) return platform::windows().getClientRect(window, client);
+  const std::uint64_t changes = m_pGeometry->changes();
+  if (m_bBandsCleared && changes == m_nBandsChanges && dstRect == m_rcBandsPicture) return false;
+  const platform::WindowGeometry::State state = m_pGeometry->read();
+  client = Rect{0, 0, state.width, state.height};
+  m_nBandsChangesSeen = changes;
+  return true;
+}
+
+void VideoRender::bandsCleared(const Rect& dstRect) {
+  m_bBandsCleared = true;
+  m_rcBandsPicture = dstRect;
+  m_nBandsChanges = m_nBandsChangesSeen;
+}
+
+void VideoRender::clearAroundPicture(HWND window, const Rect& dstRect, const platform::Point& origin) {
+  Rect client;
+  if (!bandsToClear(window, dstRect, client)) return;
+  for (const Rect& band : outsideOf(client, dstRect)) {
+    const Rect onPrimary = band.offset(origin.x - m_rcMonitor.left, origin.y - m_rcMonitor.top);
+    // A fill that fails is tried again with the next picture; the picture itself is on the screen.
+    if (m_pIPrimarySurface->colorFill(onPrimary, kBackgroundColour) != DD_OK) return;
+  }
+  bandsCleared(dstRect);
 }
 
 platform::HRESULT VideoRender::restoreAfterLost(const char* failureMessage) {

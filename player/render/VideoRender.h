@@ -24,6 +24,8 @@ class VideoRender {
  public:
   static constexpr int kOk = 0;
   static constexpr int kFailed = 1;
+  // The window's background around the picture: black (B, G, R, A).
+  static constexpr std::uint32_t kBackgroundColour = 0xFF000000u;
   // Sources taller than this are paced against the vertical blank.
   static constexpr int kVerticalBlankMinLines = 600;
   // After the primary surface was refused once the display had worked: no open for this long.
@@ -89,6 +91,13 @@ class VideoRender {
   platform::Point windowOrigin(HWND window);
   // On DDERR_SURFACELOST: restores the surfaces and gives DDERR_SURFACELOST, or 1 when that fails.
   HRESULT restoreAfterLost(const char* failureMessage);
+  // Whatever lies outside the picture shows the window's background, never an earlier picture of
+  // another shape or place. The window's client area when the parts outside dstRect must be cleared:
+  // not yet since the open, or the picture's place or the window changed since they were.
+  bool bandsToClear(HWND window, const platform::Rect& dstRect, platform::Rect& client);
+  void bandsCleared(const platform::Rect& dstRect);
+  // DirectDraw: colour fills of the window around the picture (after the picture's blit).
+  void clearAroundPicture(HWND window, const platform::Rect& dstRect, const platform::Point& origin);
 
   MicroClock m_fnNow;
   platform::Display* m_pDisplay = nullptr;
@@ -128,6 +137,12 @@ class VideoRender {
   std::uint64_t m_nMonitorListChanges = 0;
   bool m_bMonitorKnown = false;
   bool m_bOnOpenedMonitor = false;
+  // Where the picture stood, and the window's geometry changes, when the window around it was last
+  // cleared (false: not since the open).
+  bool m_bBandsCleared = false;
+  platform::Rect m_rcBandsPicture;
+  std::uint64_t m_nBandsChanges = 0;
+  std::uint64_t m_nBandsChangesSeen = 0;
 
   KXMutex m_csCallback;
   long m_nCallbackPort = 0;

@@ -16,11 +16,12 @@ step() { echo "== $*"; }
 
 # Moving recordings in the private frame-stream format, long enough for every step (the bundled
 # samples last about a second); named .ts so that the open dialog's filter shows them.
-# make_recording LAVFI_SOURCE OUTPUT [SECONDS]
+# make_recording LAVFI_SOURCE OUTPUT [SECONDS] [SIZE]; the source may carry options ("color=c=red").
 make_recording() {
-  local fixtures
+  local fixtures source="$1=size=${4:-640x360}:rate=25"
+  [[ "$1" == *=* ]] && source="$1:size=${4:-640x360}:rate=25"
   fixtures="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../scripts/fixtures" && pwd)"
-  ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i "$1=size=640x360:rate=25" -t "${3:-60}" \
+  ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i "$source" -t "${3:-60}" \
     -c:v libx264 -preset veryfast -profile:v main -pix_fmt yuv420p -g 25 -bf 0 -f h264 "$work/source.h264"
   python3 - "$fixtures" "$work/source.h264" "$2" <<'PY'
 import sys

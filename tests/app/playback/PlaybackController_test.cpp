@@ -435,6 +435,51 @@ TEST_F(PlaybackControllerTest, CirclingStopsOnceEveryItemFailed) {
   EXPECT_EQ(controller.playState(), app::PLAY_STATE_ERROR);
 }
 
+TEST_F(PlaybackControllerTest, AnUnplayableItemIsSteppedOverInTheDirectionTheUserWent) {
+  // Item 5 cannot be played (it names no file); the list is 1, 5, 3.
+  app::PlayList::getInstance().append(app::PlayListItem(5, u""));
+  view.listIds = {1, 5, 3};
+  for (int mode : {app::PLAY_MODE_ORDER, app::PLAY_MODE_CIRCLE}) {
+    SCOPED_TRACE(mode);
+    controller.setPlayMode(mode);
+    ASSERT_EQ(controller.openItem(3), 0);
+    controller.onPreviousFile();
+    EXPECT_EQ(controller.currentItemId(), 5);
+    EXPECT_EQ(controller.playState(), app::PLAY_STATE_ERROR);
+    deliverPosted();
+    EXPECT_EQ(controller.currentItemId(), 1) << "Previous past the unplayable item lands before it";
+    EXPECT_EQ(controller.playState(), app::PLAY_STATE_PLAYING);
+    EXPECT_TRUE(posted().empty());
+
+    // The end of item 1 goes forward again: the way back was that one step only.
+    controller.onFileEnd(static_cast<app::WPARAM>(controller.tag()), app::ReadLiveVideoThread::FeedEnded);
+    EXPECT_EQ(controller.currentItemId(), 5);
+    deliverPosted();
+    EXPECT_EQ(controller.currentItemId(), 3);
+    EXPECT_EQ(controller.playState(), app::PLAY_STATE_PLAYING);
+
+    controller.onNextFile();  // at the end of the list: nothing happens
+    controller.openItem(1);
+    controller.onNextFile();
+    deliverPosted();
+    EXPECT_EQ(controller.currentItemId(), 3) << "Next past the unplayable item lands after it";
+    controller.closeItem();
+  }
+
+  // At the top of the list the walk back stops on the unplayable item, in both modes.
+  view.listIds = {5, 3};
+  for (int mode : {app::PLAY_MODE_ORDER, app::PLAY_MODE_CIRCLE}) {
+    SCOPED_TRACE(mode);
+    controller.setPlayMode(mode);
+    ASSERT_EQ(controller.openItem(3), 0);
+    controller.onPreviousFile();
+    deliverPosted();
+    EXPECT_EQ(controller.currentItemId(), 5);
+    EXPECT_EQ(controller.playState(), app::PLAY_STATE_ERROR);
+    EXPECT_TRUE(posted().empty());
+  }
+}
+
 TEST_F(PlaybackControllerTest, PlayWithNothingSelectedDoesNothingAndFullScreenKeepsTheDisplay) {
   view.selected = 0;
   controller.onPlay();

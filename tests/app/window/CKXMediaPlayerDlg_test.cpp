@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QKeyEvent>
 #include <QRegularExpression>
 #include <chrono>
@@ -232,6 +233,52 @@ TEST(MainDialogCommandLine, TheFirstArgumentThatIsNotAnOptionIsTheFile) {
   EXPECT_EQ(app::CKXMediaPlayerApp::startupFileOf({"KXMediaPlayer"}), QString());
   EXPECT_EQ(app::CKXMediaPlayerApp::startupFileOf({"KXMediaPlayer", "-v", "/a b/录像.ts", "/other.ts"}),
             QString::fromUtf8("/a b/录像.ts"));
+}
+
+TEST(MainDialogCommandLine, DoubleDashEndsTheOptions) {
+  struct Case {
+    QStringList arguments;
+    QString file;
+  };
+  const Case cases[] = {
+      {{"--", "-name.ts"}, "-name.ts"},
+      {{"-v", "--", "-", "later.ts"}, "-"},
+      {{"--", "--"}, "--"},
+      {{"-name.ts", "--"}, ""},
+      {{"--", "", "a.ts"}, "a.ts"},
+      {{"--x.ts", "--", "--x.ts"}, "--x.ts"},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.arguments.join(' ').toStdString());
+    EXPECT_EQ(app::CKXMediaPlayerApp::startupFileOf(QStringList{"KXMediaPlayer"} + test.arguments), test.file);
+  }
+}
+
+TEST_F(MainDialogTest, ARelativeFileAfterDoubleDashIsListedByItsAbsolutePathAndPlaysFromAnotherFolder) {
+  const std::string folder = QDir::cleanPath(QString::fromStdString(m_environment.path() + "/rec ../folder")).toStdString();
+  QDir().mkpath(QString::fromStdString(folder));
+  const std::string absolute = folder + "/-name.ts";
+  apptest::writeFile(absolute, kxtest::readFile(shortRecording("app-first").path));
+  struct BackToTheFolderStartedIn {
+    QString folder = QDir::currentPath();
+    ~BackToTheFolderStartedIn() { QDir::setCurrent(folder); }
+  } back;
+  ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(m_environment.path())));
+  start({}, {"--", "./rec ../folder//-name.ts"}, app::PLAY_MODE_SINGLE);
+  QDir::setCurrent(QStringLiteral("/"));
+  ASSERT_EQ(control().playState(), app::PLAY_STATE_PLAYING);
+  EXPECT_EQ(control().currentItemId(), listId(absolute)) << "listed by its absolute path";
+  EXPECT_TRUE(m_dialog->close());
+  const std::string saved = apptest::readFile(app::getListFile());
+  EXPECT_EQ(saved, absolute + "\r\n");
+
+  // Started again from the root folder, the saved item plays.
+  m_dialog.reset();
+  start({absolute}, {}, app::PLAY_MODE_SINGLE);
+  app::sendCommand(m_dialog.get(), app::ID_MENU_PLAY_PAUSE, 0, nullptr);
+  EXPECT_EQ(control().playState(), app::PLAY_STATE_PLAYING);
+  EXPECT_EQ(control().feedMode(), app::FEED_FILE);
+  ASSERT_TRUE(runUntil([&] { return control().playState() == app::PLAY_STATE_READY; }));
 }
 
 }  // namespace

@@ -227,6 +227,56 @@ TEST_F(RenderFixture, WindowSizeSurfaceFollowsTheDestinationOnBothTargets) {
   }
 }
 
+TEST_F(RenderFixture, OutsideThePictureIsTheBackgroundWhateverWasDrawnThereBeforeOnBothTargets) {
+  constexpr uint32_t kRed = 0xFFFF0000u;
+  struct Step {
+    const char* what;
+    int pictureHeight;  // a reopen for another shape when it differs from the step before
+    Rect picture;
+    uint32_t colour;
+    Rect band;  // all of it must be black afterwards
+  };
+  const Step steps[] = {
+      {"stretched over the whole window", 48, Rect{0, 0, 320, 240}, kBlue, Rect{}},
+      {"moved to the middle, same open (stretch switched off)", 48, Rect{0, 80, 320, 160}, kRed, Rect{0, 0, 320, 80}},
+      {"narrower and full height", 48, Rect{40, 0, 280, 240}, kBlue, Rect{0, 0, 40, 240}},
+      {"another shape opened, letterboxed", 16, Rect{0, 100, 320, 180}, kRed, Rect{0, 0, 320, 100}},
+      {"below it too", 16, Rect{0, 100, 320, 180}, kRed, Rect{0, 180, 320, 240}},
+  };
+  for (bool fallbackTarget : {false, true}) {
+    SCOPED_TRACE(fallbackTarget ? "fallback target" : "primary surface");
+    RenderHolder fresh;
+    if (fallbackTarget) {
+      MemoryDisplay::instance().failures().primarySurface.arm(1);
+      ASSERT_EQ(DDERR_INVALIDPIXELFORMAT, fresh.open(window, 64, 48, false));
+    }
+    MemoryDisplay::instance().clearBlitLog();
+    int openHeight = 0;
+    for (const Step& step : steps) {
+      SCOPED_TRACE(step.what);
+      if (step.pictureHeight != openHeight) {
+        fresh.close();
+        ASSERT_EQ(0, fresh.open(window, 64, step.pictureHeight, false));
+        ASSERT_EQ(fallbackTarget, fresh.render().usesD2D());
+        openHeight = step.pictureHeight;
+      }
+      const std::vector<uint8_t> pixels = solid(64, step.pictureHeight, step.colour);
+      ASSERT_EQ(0, fresh.render().draw(window, step.picture, pixels.data(), 64, step.pictureHeight,
+                                       Rect{0, 0, 64, step.pictureHeight}));
+      EXPECT_EQ(step.colour, pixelAt((step.picture.left + step.picture.right) / 2, (step.picture.top + step.picture.bottom) / 2));
+      std::vector<uint32_t> bgra;
+      int w = 0, h = 0;
+      ASSERT_TRUE(readWindowPixels(window, bgra, w, h));
+      int coloured = 0;
+      for (int y = step.band.top; y < step.band.bottom; ++y) {
+        for (int x = step.band.left; x < step.band.right; ++x) coloured += bgra[static_cast<size_t>(y) * w + x] != kBlack;
+      }
+      EXPECT_EQ(0, coloured) << "pixels of an earlier picture left beside this one";
+    }
+    EXPECT_EQ(std::size(steps), blits()) << "the background is no picture";
+  }
+}
+
 TEST_F(RenderFixture, SingleDisplayIsTheWholeScreen) {
   Rect rect;
   std::string name;
