@@ -380,7 +380,9 @@ TEST_F(DamagedInputTest, CleanRecordingsStillPlayEveryPicture) {
 TEST_F(DamagedInputTest, PathsThatAreNoRegularFileAreRefusedAtOnce) {
   const std::string fifo = dir + "/fifo";
   ASSERT_EQ(0, ::mkfifo(fifo.c_str(), 0600));
-  const std::string socketPath = dir + "/socket";
+  // A socket's path must be short: it lives in the system's temporary folder.
+  const std::string socketPath = "/tmp/kxplayer-test-socket-" + std::to_string(::getpid());
+  ::unlink(socketPath.c_str());
   const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
   ASSERT_GE(listening, 0);
   sockaddr_un address{};
@@ -419,6 +421,7 @@ TEST_F(DamagedInputTest, PathsThatAreNoRegularFileAreRefusedAtOnce) {
     call("closeStream", [&] { return live.closeStream(); });
   });
   ::close(listening);
+  ::unlink(socketPath.c_str());
 }
 
 // The process's peak resident memory since the last reset, in kB (0 when the system does not say).

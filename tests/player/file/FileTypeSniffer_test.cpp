@@ -1,5 +1,6 @@
 // Telling the two recording types apart by their first bytes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <string>
@@ -63,6 +64,11 @@ TEST(FileTypeSniffer, RefusesMissingFilesAndPaths) {
   EXPECT_EQ(FileTypeSniffer::sniffFile(missing.c_str(), type), KXPLAYER_FILE_OPEN_FAILED);
   EXPECT_EQ(FileTypeSniffer::sniffFile(kxtest::scratchDir("FileTypeSnifferFolder").c_str(), type),
             KXPLAYER_FILE_UNREADABLE);
+  // Neither a FIFO without a writer (whose open would wait for one) nor an endless device is read.
+  const std::string fifo = kxtest::scratchDir("FileTypeSnifferFifo") + "/fifo";
+  ASSERT_EQ(0, ::mkfifo(fifo.c_str(), 0600));
+  EXPECT_EQ(FileTypeSniffer::sniffFile(fifo.c_str(), type), KXPLAYER_FILE_UNREADABLE);
+  EXPECT_EQ(FileTypeSniffer::sniffFile("/dev/zero", type), KXPLAYER_FILE_UNREADABLE);
   EXPECT_EQ(type, 0);
 }
 
