@@ -264,6 +264,17 @@ TEST(AppSettings, AnyNonZeroFlagIsTrueAndIsWrittenBackAsOne) {
   EXPECT_EQ(apptest::readFile(app::getConfigFile()), "[TOPMOST_MODE]\nTopmostMode=1\n");
 }
 
+TEST(AppSettings, AFolderWhereTheFilesShouldBeReadsAsNoFile) {
+  apptest::ScopedModuleDir dir;
+  ASSERT_TRUE(makeDirectoryPath(app::getConfigFile() + "/inside"));
+  ASSERT_TRUE(makeDirectoryPath(app::getListFile() + "/inside"));
+  int mode = -1;
+  app::readPlayMode(mode);
+  EXPECT_EQ(mode, 0);
+  EXPECT_FALSE(app::PlayList::getInstance().load());
+  EXPECT_EQ(app::PlayList::getInstance().count(), 0);
+}
+
 TEST(AppSettings, DeepExecutableFoldersWork) {
   apptest::ScopedModuleDir base;
   std::string deep = base.path();
