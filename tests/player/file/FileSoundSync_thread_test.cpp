@@ -22,6 +22,23 @@ std::string listed(const syncprobe::Offsets& offsets) {
   return text.str();
 }
 
+// The sanitizer builds run the same playback for the threads' sake, but their decoding and feeding
+// are too slow for the real-time bound: there the measurements must be made, the bound is not checked.
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
+constexpr bool kRealTime = false;
+#else
+constexpr bool kRealTime = true;
+#endif
+
+void expectWithinLimit(const syncprobe::Offsets& offsets) {
+  EXPECT_EQ(offsets.failure, "");
+  EXPECT_FALSE(offsets.ms.empty());
+  if (kRealTime) {
+    EXPECT_LE(offsets.worst(), kLimitMs) << "offsets (ms, sound ahead positive): " << listed(offsets);
+  }
+}
+
+
 struct Media {
   int fileType;
   int codec;
@@ -39,9 +56,7 @@ TEST_P(FileSoundSync, SoundHeardIsWithin40msOfThePictureShownWheneverItBegins) {
     syncprobe::Probe probe;
     // Measured from 400 ms after sound begins, at every fifth picture for two seconds (at least three
     // of them where the sound heard is clearly found in the recording).
-    const syncprobe::Offsets offsets = probe.run(r, start, 400, 10);
-    EXPECT_EQ(offsets.failure, "");
-    EXPECT_LE(offsets.worst(), kLimitMs) << "offsets (ms, sound ahead positive): " << listed(offsets);
+    expectWithinLimit(probe.run(r, start, 400, 10));
   }
 }
 
@@ -69,9 +84,7 @@ TEST_P(FileSoundDrift, SoundStaysWithThePicturesWithADriftingOrSlowDevice) {
   const Device& device = GetParam();
   const playtest::Recording& r = playtest::recording(syncprobe::source(102), playtest::kTransportStream);
   syncprobe::Probe probe(device.clockRate, device.latency);
-  const syncprobe::Offsets offsets = probe.run(r, Start::kWithPlay, 9000, 5);
-  EXPECT_EQ(offsets.failure, "");
-  EXPECT_LE(offsets.worst(), kLimitMs) << "offsets (ms, sound ahead positive): " << listed(offsets);
+  expectWithinLimit(probe.run(r, Start::kWithPlay, 9000, 5));
 }
 
 INSTANTIATE_TEST_SUITE_P(Devices, FileSoundDrift,
