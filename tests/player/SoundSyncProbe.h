@@ -120,8 +120,8 @@ class Probe {
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (static_cast<int>(result.ms.size()) < count) {
       if (std::chrono::steady_clock::now() > until || last >= kFrames - 1) {
-        // Unclear stretches may take measurements up to the end; three clear ones are enough.
-        if (unclear == 0 || result.ms.size() < 3) result.failure = "the file ended or stalled before every measurement was made";
+        // Unclear stretches, or a slow build, may take measurements up to the end: three are enough.
+        if (result.ms.size() < 3) result.failure = "the file ended or stalled before three measurements were made";
         break;
       }
       const long shown = playedFrames();
