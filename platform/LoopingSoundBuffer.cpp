@@ -128,6 +128,14 @@ SoundResult LoopingSoundBuffer::setNotificationPositions(const SoundPositionNoti
   return kSoundOk;  // accepted; the engine polls the play position instead
 }
 
+SoundResult LoopingSoundBuffer::getOutputLatency(std::uint32_t* bytes) {
+  if (bytes == nullptr) return kSoundInvalidParam;
+  std::lock_guard<std::mutex> guard(m_mutex);
+  catchUpLocked();
+  *bytes = latencyLocked();
+  return kSoundOk;
+}
+
 void LoopingSoundBuffer::renderLocked(std::uint8_t* out, std::uint32_t length) {
   if (!m_playing || m_ring.empty()) {
     std::memset(out, silenceByte(), length);

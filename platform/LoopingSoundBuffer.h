@@ -33,6 +33,7 @@ class LoopingSoundBuffer : public SoundBuffer {
   SoundResult setVolume(std::int32_t millibels) override;
   SoundResult getVolume(std::int32_t* millibels) override;
   SoundResult setNotificationPositions(const SoundPositionNotify* positions, std::uint32_t count) override;
+  SoundResult getOutputLatency(std::uint32_t* bytes) override;
 
   std::uint32_t size() const { return static_cast<std::uint32_t>(m_ring.size()); }
   const WaveFormat& format() const { return m_format; }
@@ -43,6 +44,8 @@ class LoopingSoundBuffer : public SoundBuffer {
   virtual void catchUpLocked() {}
   // Called with the state lock held when the buffer starts or stops playing.
   virtual void playingChangedLocked(bool playing) { (void)playing; }
+  // Bytes rendered from the ring and not yet heard (state lock held): none unless the backend says.
+  virtual std::uint32_t latencyLocked() { return 0; }
   // Lets a test backend refuse a lock or lose the buffer: kSoundOk to go on.
   virtual SoundResult admitLockLocked() { return kSoundOk; }
 

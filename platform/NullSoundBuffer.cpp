@@ -3,8 +3,11 @@
 namespace platform {
 
 NullSoundBuffer::NullSoundBuffer(const SoundBufferDesc& desc, std::function<std::int64_t()> clock,
-                                 std::uint32_t granularity)
-    : LoopingSoundBuffer(desc), m_clock(std::move(clock)), m_granularity(granularity == 0 ? 1 : granularity) {}
+                                 std::uint32_t granularity, std::uint32_t latency)
+    : LoopingSoundBuffer(desc),
+      m_clock(std::move(clock)),
+      m_granularity(granularity == 0 ? 1 : granularity),
+      m_latency(latency) {}
 
 std::vector<std::uint8_t> NullSoundBuffer::played() {
   std::lock_guard<std::mutex> guard(stateMutex());

@@ -14,7 +14,10 @@ namespace platform {
 class NullSoundBuffer : public LoopingSoundBuffer {
  public:
   // clock: microseconds. granularity: bytes per step of the play position (a multiple of the block).
-  NullSoundBuffer(const SoundBufferDesc& desc, std::function<std::int64_t()> clock, std::uint32_t granularity);
+  // latency: the bytes it reports as taken from the ring but not yet heard (a device's queue); what
+  // it records is what passed the play position, so the byte heard now is that many before the end.
+  NullSoundBuffer(const SoundBufferDesc& desc, std::function<std::int64_t()> clock, std::uint32_t granularity,
+                  std::uint32_t latency = 0);
 
   // Everything played up to now.
   std::vector<std::uint8_t> played();
@@ -30,10 +33,12 @@ class NullSoundBuffer : public LoopingSoundBuffer {
   void catchUpLocked() override;
   void playingChangedLocked(bool playing) override;
   SoundResult admitLockLocked() override;
+  std::uint32_t latencyLocked() override { return m_latency; }
 
  private:
   const std::function<std::int64_t()> m_clock;
   const std::uint32_t m_granularity;
+  const std::uint32_t m_latency;
   std::int64_t m_startMicros = 0;       // clock when playing last started or the rate changed
   std::uint64_t m_stepsBytesSinceStart = 0;
   std::vector<std::uint8_t> m_played;

@@ -1,5 +1,7 @@
 #include "platform/NullSoundSystem.h"
 
+#include <cmath>
+
 #include "platform/Clock.h"
 
 namespace platform {
@@ -39,7 +41,12 @@ void NullSoundSystem::closeDevice() { --m_openDevices; }
 
 SoundResult NullSoundSystem::createSecondaryBuffer(const SoundBufferDesc& desc, std::shared_ptr<SoundBuffer>& buffer) {
   if (m_bufferFailures.consume()) return kSoundFailed;
-  auto made = std::make_shared<NullSoundBuffer>(desc, m_clock, m_granularity);
+  std::function<std::int64_t()> clock = m_clock;
+  const double rate = m_clockRate.load();
+  if (rate != 1.0) {
+    clock = [base = m_clock, rate] { return static_cast<std::int64_t>(std::llround(static_cast<double>(base()) * rate)); };
+  }
+  auto made = std::make_shared<NullSoundBuffer>(desc, std::move(clock), m_granularity, m_latencyBytes.load());
   {
     std::lock_guard<std::mutex> guard(m_mutex);
     m_buffers.push_back(made);

@@ -24,6 +24,11 @@ class NullSoundSystem : public SoundSystem {
   // Makes this the process's sound system while it lives (players made without one use it).
   void installForProcess();
 
+  // For the buffers made from now on: their clock runs this many times as fast as the one given (a
+  // sound card whose crystal is off drifts from the system clock), and they report this latency.
+  void setClockRate(double rate) { m_clockRate.store(rate); }
+  void setLatencyBytes(std::uint32_t bytes) { m_latencyBytes.store(bytes); }
+
   void failNextDevices(int n) { m_deviceFailures.arm(n); }
   void failNextBuffers(int n) { m_bufferFailures.arm(n); }
 
@@ -43,6 +48,8 @@ class NullSoundSystem : public SoundSystem {
   InjectedFailures m_deviceFailures;
   InjectedFailures m_bufferFailures;
   std::atomic<int> m_openDevices{0};
+  std::atomic<double> m_clockRate{1.0};
+  std::atomic<std::uint32_t> m_latencyBytes{0};
   bool m_installed = false;
   SoundSystem* m_previous = nullptr;
   mutable std::mutex m_mutex;

@@ -34,4 +34,6 @@ SoundResult PrimarySoundBuffer::setNotificationPositions(const SoundPositionNoti
   return kSoundInvalidCall;
 }
 
+SoundResult PrimarySoundBuffer::getOutputLatency(std::uint32_t*) { return kSoundInvalidCall; }
+
 }  // namespace platform

@@ -23,6 +23,7 @@ class PrimarySoundBuffer : public SoundBuffer {
   SoundResult setVolume(std::int32_t millibels) override;
   SoundResult getVolume(std::int32_t* millibels) override;
   SoundResult setNotificationPositions(const SoundPositionNotify* positions, std::uint32_t count) override;
+  SoundResult getOutputLatency(std::uint32_t* bytes) override;
 
   const WaveFormat& format() const { return m_format; }
 

@@ -30,6 +30,9 @@ class SoundBuffer {
   virtual SoundResult setVolume(std::int32_t millibels) = 0;
   virtual SoundResult getVolume(std::int32_t* millibels) = 0;
   virtual SoundResult setNotificationPositions(const SoundPositionNotify* positions, std::uint32_t count) = 0;
+  // Bytes already past the play position that are not yet heard: taken by the device and queued on
+  // the way to the speaker. What is heard now is that much behind the play position.
+  virtual SoundResult getOutputLatency(std::uint32_t* bytes) = 0;
 };
 
 }  // namespace platform

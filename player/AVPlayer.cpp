@@ -13,6 +13,8 @@ AVPlayer::AVPlayer() : video(new H264VideoPlayer()), audio(new (std::nothrow) DS
 AVPlayer::AVPlayer(IVideoPlayer* videoPlayer, IAudioPlayer* audioPlayer) : video(videoPlayer), audio(audioPlayer) {}
 
 AVPlayer::~AVPlayer() {
+  // The audio player's feed may look at the picture clock until it lets go of the video player.
+  if (audio != nullptr) audio->syncWithPictures(nullptr);
   delete video;
   video = nullptr;
   delete audio;
@@ -135,3 +137,6 @@ int AVPlayer::pushAudioFrame(const AVData& frame) {
 bool AVPlayer::isAudioQueueEmpty() { return audio != nullptr && audio->isAudioQueueEmpty(); }
 bool AVPlayer::isAudioQueueFull() { return audio != nullptr && audio->isAudioQueueFull(); }
 bool AVPlayer::isAudioPlayedOut() { return audio == nullptr || audio->isAudioPlayedOut(); }
+void AVPlayer::syncAudioWithVideo() {
+  if (audio != nullptr) audio->syncWithPictures(video);
+}

@@ -102,6 +102,9 @@ class AVPlayer {
   bool isAudioQueueFull();
   // True without an audio player.
   bool isAudioPlayedOut();
+  // Sound starts with the picture it belongs to and the pictures follow the sound clock (file
+  // playback, where both come from one recording).
+  void syncAudioWithVideo();
 
   IVideoPlayer* videoPlayer() { return video; }
   IAudioPlayer* audioPlayer() { return audio; }

@@ -2,6 +2,7 @@
 
 class AudioInfo;
 class AVData;
+class IVideoPlayer;
 
 // The audio player as the stream player drives it: compressed audio frames in, sound out at 8000 Hz,
 // 16-bit, mono. The order of the operations is part of the exported interface and never changes.
@@ -9,7 +10,8 @@ class IAudioPlayer {
  public:
   virtual ~IAudioPlayer() = default;
 
-  // Stored for embedding programs; audio is not paced by timestamps.
+  // Stored for embedding programs; the timestamps of audio frames are used only with pictures to go
+  // with (syncWithPictures).
   virtual void setUseTimestampForAudio(bool use) = 0;
   // The format given here is replaced by 8000 Hz, 16-bit, mono PCM on open.
   virtual void setupAudioMediaType(const AudioInfo& info) = 0;
@@ -36,4 +38,9 @@ class IAudioPlayer {
   // True when nothing pushed is still to be heard: the buffer is empty and the output has played
   // everything written to it (also true while closed).
   virtual bool isAudioPlayedOut() = 0;
+  // The pictures the sound goes with (null: none). Whenever sound begins, the first sample heard is
+  // the one whose timestamp the pacing of the pictures stands at: older sound is dropped, and sound
+  // ahead of it waits in silence. While sound plays, the pictures are told the time of the sound
+  // heard, and follow it. Without pictures, or while they are not paced, sound plays as it comes.
+  virtual void syncWithPictures(IVideoPlayer* pictures) = 0;
 };

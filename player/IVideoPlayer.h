@@ -70,4 +70,13 @@ class IVideoPlayer {
   virtual void restoreVideo() = 0;
   // True when the input queue is empty and no picture is being decoded or drawn. Never waits.
   virtual bool isVideoIdle() = 0;
+  // The stream time (microseconds) that the pacing of the pictures stands at now, and true; false
+  // while pictures are not paced by their timestamps at normal speed (closed, paused, stepped, at
+  // another rate, live, or no frame pushed since the pacing was reset).
+  virtual bool getPacedStreamTime(int64_t& streamTime) = 0;
+  // The sound heard now has this stream time: the pacing moves a part of the way towards it, so
+  // that the pictures follow a sound clock that drifts from the system clock; atOnce moves it all the
+  // way (sound that begins a little behind the pictures: they wait for it). Does nothing when
+  // getPacedStreamTime would answer false, or when the two are too far apart to belong together.
+  virtual void followSoundClock(int64_t streamTimeHeard, bool atOnce) = 0;
 };

@@ -82,7 +82,13 @@ bool TSFrameParser::applyFrameInformation(AVData& frame, bool bounded) {
     frame.setImageWidth(m_info.width);
     m_previousVideoTime = converted;
   } else {
-    frame.setTimeStamp(m_runningTimestamp);
+    // Audio is timed from the video frame before it by the distance of their stream times, so that
+    // the sound can be matched to the picture; a distance that cannot be right leaves it at the video
+    // frame's time. It does not move the running time, which the next video frame steps from.
+    const int64_t sinceVideo = converted - m_previousVideoTime;
+    const bool plausible = sinceVideo >= 0 && sinceVideo <= kLongestFrameStep;
+    frame.setTimeStamp(m_runningTimestamp + (plausible ? sinceVideo : 0));
+    return m_infoSeen;
   }
   if (m_runningTimestamp > frame.getTimeStamp()) frame.setTimeStamp(m_runningTimestamp + 1);
   m_runningTimestamp = frame.getTimeStamp();

@@ -1,4 +1,6 @@
 #pragma once
+#include <chrono>
+#include <cstdint>
 #include <memory>
 
 #include "platform/LoopingSoundBuffer.h"
@@ -14,12 +16,18 @@ class SdlSoundBuffer : public LoopingSoundBuffer {
   explicit SdlSoundBuffer(const SoundBufferDesc& desc);
   ~SdlSoundBuffer() override;
 
+ protected:
+  std::uint32_t latencyLocked() override;
+
  private:
   bool openDevice();
   static void callback(void* self, unsigned char* stream, int length);
 
   bool m_audioInitialised = false;
   unsigned m_device = 0;
+  // Bytes the device takes at each callback, and when it last took them (state lock).
+  std::uint32_t m_callbackBytes = 0;
+  std::chrono::steady_clock::time_point m_lastCallback;
 };
 
 }  // namespace platform

@@ -24,3 +24,4 @@ int DSoundAudioPlayer::pushAudioFrame(const AVData& frame) { return m_pImpl->pus
 bool DSoundAudioPlayer::isAudioQueueEmpty() { return m_pImpl->isAudioQueueEmpty(); }
 bool DSoundAudioPlayer::isAudioQueueFull() { return m_pImpl->isAudioQueueFull(); }
 bool DSoundAudioPlayer::isAudioPlayedOut() { return m_pImpl->isAudioPlayedOut(); }
+void DSoundAudioPlayer::syncWithPictures(IVideoPlayer* pictures) { m_pImpl->syncWithPictures(pictures); }

@@ -34,6 +34,7 @@ class DSoundAudioPlayer : public IAudioPlayer {
   bool isAudioQueueEmpty() override;
   bool isAudioQueueFull() override;
   bool isAudioPlayedOut() override;
+  void syncWithPictures(IVideoPlayer* pictures) override;
 
  private:
   DSoundAudioPlayerImpl* m_pImpl;

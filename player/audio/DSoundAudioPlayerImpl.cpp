@@ -10,6 +10,7 @@
 #include "media/AVData.h"
 #include "platform/DebugOutput.h"
 #include "platform/SoundSystem.h"
+#include "player/IVideoPlayer.h"
 #include "player/KXPlayerResult.h"
 #include "technic/KXMutexLocker.h"
 
@@ -18,6 +19,19 @@ namespace {
 constexpr int kFrameQueueMaximum = 200;
 // PCM waiting before feeding starts: enough to ride out late input (two segments, 125 ms).
 constexpr int kLeadBytes = 2 * DSoundAudioPlayerImpl::kSegmentSize;
+// No stream time known.
+constexpr int64_t kNoTime = INT64_MIN;
+// Sound and pictures further apart than this (microseconds) when sound begins have timestamps that do
+// not belong together: the sound plays as it comes.
+constexpr int64_t kSyncWindow = 3000000;
+// Sound that begins this little behind the pictures is played whole, the pictures waiting for it,
+// rather than cut: sound on from the start of play is heard from its first sample.
+constexpr int64_t kPictureWaitLimit = 150000;
+// Written ahead of sound that is due a little later than the next byte would be heard.
+const char kSilence[DSoundAudioPlayerImpl::kSegmentSize] = {};
+
+// a - b, false when it does not fit.
+bool distance(int64_t a, int64_t b, int64_t& difference) { return !__builtin_sub_overflow(a, b, &difference); }
 
 }  // namespace
 
@@ -73,7 +87,9 @@ void DSoundAudioPlayerImpl::closeAudio() {
   {
     KXMutexLocker pcm(m_pcmLock, __FILE__, __LINE__);
     m_nPcmBytes = 0;
+    m_pcmStamps.clear();
   }
+  m_nWrittenTime = kNoTime;
   m_bFeeding = false;
   m_bOpened.store(false);
 }
@@ -121,7 +137,9 @@ void DSoundAudioPlayerImpl::discardSound() {
   KXMutexLocker output(m_outputLock, __FILE__, __LINE__);
   KXMutexLocker pcm(m_pcmLock, __FILE__, __LINE__);
   m_nPcmBytes = 0;
+  m_pcmStamps.clear();
   m_objOutput.discardQueued();
+  m_nWrittenTime = kNoTime;
   m_bFeeding = false;
   m_nWaitStartPlayed = -1;
 }
@@ -197,6 +215,7 @@ int DSoundAudioPlayerImpl::pushAudioFrame(const AVData& frame) {
   }
   std::memcpy(m_pPcmBuffer.get() + m_nPcmBytes, m_pDecodeBuffer.get(), static_cast<size_t>(decoded));
   m_nPcmBytes += decoded;
+  if (decoded > 0) m_pcmStamps.push_back({frame.getTimeStamp(), decoded});
   return KXPLAYER_OK;
 }
 
@@ -242,6 +261,7 @@ void DSoundAudioPlayerImpl::feedSound() {
     const auto played = static_cast<std::int64_t>(m_objOutput.getPlayedBytes());
     if (m_nWaitStartPlayed < 0) m_nWaitStartPlayed = played;
     if (m_nPcmBytes < kLeadBytes && played - m_nWaitStartPlayed < kLeadBytes) return;
+    if (!lineUpWithPictures()) return;
     m_bFeeding = true;
   }
   if (m_objOutput.getQueuedAmount() == 0 && m_nPcmBytes == 0) {
@@ -266,11 +286,92 @@ void DSoundAudioPlayerImpl::feedSound() {
     // while sound is waiting (at the end of speech, or when the feed step is late on a busy machine).
     taken += rest;
   }
+  if (taken > 0) m_nWrittenTime = pcmTimeAfter(taken);
   consumePcm(taken);
+  reportSoundHeard();
 }
 
 void DSoundAudioPlayerImpl::consumePcm(int bytes) {
   if (bytes <= 0) return;
+  bytes = std::min(bytes, m_nPcmBytes);
   m_nPcmBytes -= bytes;
   std::memmove(m_pPcmBuffer.get(), m_pPcmBuffer.get() + bytes, static_cast<size_t>(m_nPcmBytes));
+  while (bytes > 0 && !m_pcmStamps.empty()) {
+    PcmStamp& front = m_pcmStamps.front();
+    if (front.bytes > bytes) {
+      front.bytes -= bytes;
+      if (front.timeStamp <= INT64_MAX - microsOf(bytes)) front.timeStamp += microsOf(bytes);
+      return;
+    }
+    bytes -= front.bytes;
+    m_pcmStamps.pop_front();
+  }
+}
+
+int64_t DSoundAudioPlayerImpl::pcmTimeAfter(int bytes) const {
+  for (const PcmStamp& stamp : m_pcmStamps) {
+    if (bytes <= stamp.bytes) {
+      const int64_t into = microsOf(bytes);
+      return stamp.timeStamp <= INT64_MAX - into ? stamp.timeStamp + into : kNoTime;
+    }
+    bytes -= stamp.bytes;
+  }
+  return kNoTime;
+}
+
+int64_t DSoundAudioPlayerImpl::microsOf(int bytes) const {
+  const int64_t rate = m_objAudioInfo.getAvgBytesPerSec() > 0 ? m_objAudioInfo.getAvgBytesPerSec() : 16000;
+  return static_cast<int64_t>(bytes) * 1000000 / rate;
+}
+
+int DSoundAudioPlayerImpl::bytesOf(int64_t micros) const {
+  const int64_t rate = m_objAudioInfo.getAvgBytesPerSec() > 0 ? m_objAudioInfo.getAvgBytesPerSec() : 16000;
+  const int64_t bytes = std::min<int64_t>(micros, kSyncWindow) * rate / 1000000;
+  return static_cast<int>(bytes / 2 * 2);
+}
+
+void DSoundAudioPlayerImpl::syncWithPictures(IVideoPlayer* pictures) {
+  KXMutexLocker output(m_outputLock, __FILE__, __LINE__);
+  m_pPictures = pictures;
+}
+
+bool DSoundAudioPlayerImpl::lineUpWithPictures() {
+  int64_t paced = 0;
+  if (m_pPictures == nullptr || m_pcmStamps.empty() || !m_pPictures->getPacedStreamTime(paced)) return true;
+  // The next byte written is heard after what is queued (at least the segment that writing into an
+  // empty output leaves ahead of the play position) and what the device holds.
+  const int lead = std::max(m_objOutput.getQueuedAmount(), m_nSegmentSize) + m_objOutput.getDeviceLatency();
+  int64_t heardAt = 0;
+  if (__builtin_add_overflow(paced, microsOf(lead), &heardAt)) return true;
+  const int64_t front = m_pcmStamps.front().timeStamp;
+  int64_t ahead = 0;
+  if (!distance(front, heardAt, ahead) || ahead > kSyncWindow || ahead < -kSyncWindow) return true;
+  if (ahead > 0) {
+    // Ahead of the pictures: silence until it is due, written exactly once it is due within a segment.
+    if (ahead > microsOf(m_nSegmentSize)) return false;
+    const int silence = bytesOf(ahead);
+    if (silence > 0 && !m_objOutput.writeSegment(kSilence, silence)) return false;
+    m_nWrittenTime = front;
+    return true;
+  }
+  if (-ahead <= kPictureWaitLimit) {
+    // A little behind: the pictures wait for it, so that sound on when play starts (or resumes from
+    // the picture a seek or step showed) is heard from its first sample.
+    m_pPictures->followSoundClock(front - microsOf(lead), true);
+    return true;
+  }
+  // Older: what would be heard before the pictures' time is dropped.
+  int64_t late = 0;
+  while (!m_pcmStamps.empty() && distance(heardAt, m_pcmStamps.front().timeStamp, late) && late > 0) {
+    consumePcm(std::min(m_pcmStamps.front().bytes, std::max(2, bytesOf(late))));
+  }
+  return m_nPcmBytes > 0;
+}
+
+void DSoundAudioPlayerImpl::reportSoundHeard() {
+  const int queued = m_objOutput.getQueuedAmount();
+  if (m_pPictures == nullptr || m_nWrittenTime == kNoTime || queued <= 0) return;
+  const int64_t behindWritten = microsOf(queued + m_objOutput.getDeviceLatency());
+  if (m_nWrittenTime < INT64_MIN + behindWritten) return;
+  m_pPictures->followSoundClock(m_nWrittenTime - behindWritten, false);
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 
@@ -13,6 +14,7 @@
 
 class AVData;
 class AudioCodec;
+class IVideoPlayer;
 namespace platform {
 class SoundSystem;
 }
@@ -24,6 +26,13 @@ class SoundSystem;
 // in play time), then writes whatever PCM there is as far as the output has room: whole segments,
 // then what is left short of one. Silence is heard only when the input has run dry; feeding then
 // waits for a new lead.
+//
+// With pictures to go with (syncWithPictures), the store knows the timestamp of its PCM, and the
+// output the timestamp at its write position: the sound heard now is that less what is queued in the
+// output and in the device. When feeding starts, PCM older than what the pictures' pacing will stand
+// at when it is heard is dropped, PCM ahead of it waits behind silence, and PCM a little behind it is
+// played at once with the pictures told to wait for it. While it plays, the pictures are told the
+// time of the sound heard at every feed step, and follow it.
 class DSoundAudioPlayerImpl : public AVDataQueue, public ISoundFeed {
  public:
   static constexpr int kPcmCapacity = 12000;
@@ -52,6 +61,7 @@ class DSoundAudioPlayerImpl : public AVDataQueue, public ISoundFeed {
   bool isAudioQueueEmpty();
   bool isAudioQueueFull();
   bool isAudioPlayedOut();
+  void syncWithPictures(IVideoPlayer* pictures);
 
   // One feed step (the feed thread runs it every 10 ms).
   void feedSound() override;
@@ -68,8 +78,19 @@ class DSoundAudioPlayerImpl : public AVDataQueue, public ISoundFeed {
   void stopFeedThread();
   // Empties the PCM store and silences what the output still held.
   void discardSound();
-  // Removes bytes from the front of the PCM store; the PCM lock is held.
+  // Removes bytes from the front of the PCM store, with their timestamps; the PCM lock is held.
   void consumePcm(int bytes);
+  // The stream time just after the first `bytes` of the store (-1 without timestamps); PCM lock.
+  int64_t pcmTimeAfter(int bytes) const;
+  // Before feeding starts (both locks held): lines the front of the store up with the pictures.
+  // False while the sound must wait (ahead of the pictures, or all of it dropped as too old).
+  bool lineUpWithPictures();
+  // While feeding (both locks held): tells the pictures the time of the sound heard now.
+  void reportSoundHeard();
+  // Microseconds of sound in `bytes` of PCM.
+  int64_t microsOf(int bytes) const;
+  // Whole samples of PCM in `micros` microseconds.
+  int bytesOf(int64_t micros) const;
   // True for the frame last refused with "try again", whose PCM the decode buffer still holds.
   bool isHeldFrame(const AVData& frame) const;
 
@@ -93,6 +114,17 @@ class DSoundAudioPlayerImpl : public AVDataQueue, public ISoundFeed {
   std::string m_heldFrame;
   int m_nHeldType = 0;
   int m_nHeldBytes = 0;
+
+  // The timestamp of each decoded frame's PCM in the store, in store order (PCM lock).
+  struct PcmStamp {
+    int64_t timeStamp;
+    int bytes;
+  };
+  std::deque<PcmStamp> m_pcmStamps;
+  // The pictures the sound goes with, and the stream time at the output's write position (INT64_MIN:
+  // none known); output lock.
+  IVideoPlayer* m_pPictures = nullptr;
+  int64_t m_nWrittenTime = INT64_MIN;
 
   platform::SoundSystem* const m_pSound;
   bool m_bFeeding = false;              // the lead has been reached; output lock

@@ -102,6 +102,12 @@ void DSoundOutput::release() {
   }
 }
 
+int DSoundOutput::getDeviceLatency() const {
+  std::uint32_t bytes = 0;
+  if (!m_pSecondaryBuffer || !platform::soundSucceeded(m_pSecondaryBuffer->getOutputLatency(&bytes))) return 0;
+  return static_cast<int>(std::min<std::uint32_t>(bytes, 1u << 24));
+}
+
 void DSoundOutput::updatePlayPosition() {
   if (!m_pSecondaryBuffer) return;
   std::uint32_t play = 0;

@@ -57,6 +57,9 @@ class DSoundOutput {
   // Bytes the play position has passed since initDSound.
   std::uint64_t getPlayedBytes() const { return m_nPlayedBytes; }
   int getWritePosition() const { return m_nWritePos; }
+  // Bytes past the play position that the device has taken and not yet played out loud (0 when it
+  // cannot tell): sound written now is heard after what is queued and this.
+  int getDeviceLatency() const;
 
   // Writes data (length bytes, at most one segment) at the write position, or a segment of silence
   // when data is null, and advances the write position by what was written. With nothing queued the

@@ -16,6 +16,10 @@ namespace {
 constexpr uint32_t kLiveQueueSize = 90;
 constexpr int64_t kAbnormalIntervalSlack = 20000;
 constexpr int64_t kJitterStep = 10000;
+// The pictures follow the sound clock by this part of their distance at each report of the sound.
+constexpr int64_t kSoundFollowParts = 8;
+// Pictures and sound this far apart (microseconds) do not belong together: the pictures do not follow.
+constexpr int64_t kSoundFollowLimit = 1000000;
 
 }  // namespace
 
@@ -408,6 +412,44 @@ void VideoFrameInput::resetClock() {
 void VideoFrameInput::forgetLastSequenceId() {
   KXMutexLocker push(m_csPush, __FILE__, __LINE__);
   m_nLastInputSeqId = 0;
+}
+
+bool VideoFrameInput::pacedStreamTimeLocked(int64_t now, int64_t& streamTime) const {
+  const input_clock* clock = m_pInputClock;
+  if (!clock->hasReference || clock->paused || clock->rate != 1000 || m_nOldClockFrames > 0) return false;
+  // A frame with timestamp ts is due at StreamToSystem(ts + drift) + pts_delay: the stream time due now.
+  streamTime = input_clock_SystemToStream(clock, now - clock->pts_delay) - clock->drift.value;
+  return true;
+}
+
+bool VideoFrameInput::pacedStreamTime(int64_t& streamTime) const {
+  if (!m_bUseTimestamp.load() || m_bZeroBufDelay.load() || m_bLive.load() || m_bPaused.load() ||
+      m_fRate.load() != 1.0f || m_bUseReverseTimestamp.load()) {
+    return false;
+  }
+  const int64_t now = m_fnNow();
+  KXMutexLocker locker(m_csClock, __FILE__, __LINE__);
+  return pacedStreamTimeLocked(now, streamTime);
+}
+
+void VideoFrameInput::followSoundClock(int64_t streamTimeHeard, bool atOnce) {
+  int64_t paced = 0;
+  if (!pacedStreamTime(paced)) return;
+  const int64_t now = m_fnNow();
+  KXMutexLocker locker(m_csClock, __FILE__, __LINE__);
+  if (!pacedStreamTimeLocked(now, paced)) return;
+  // Pictures ahead of the sound come later, behind it sooner. A part of the distance at each report
+  // (the sound reports every few milliseconds) smooths the steps of the sound's play position; a
+  // distance beyond any drift belongs to a sound that is not this picture's, and is left alone.
+  int64_t ahead = 0;
+  if (__builtin_sub_overflow(paced, streamTimeHeard, &ahead) || ahead > kSoundFollowLimit ||
+      ahead < -kSoundFollowLimit) {
+    return;
+  }
+  const int64_t shift = atOnce ? ahead : ahead / kSoundFollowParts;
+  m_pInputClock->ref.system += shift;
+  m_pInputClock->last.system += shift;
+  if (m_pInputClock->lastOut.system != 0) m_pInputClock->lastOut.system += shift;
 }
 
 int64_t VideoFrameInput::ptsDelay() const {

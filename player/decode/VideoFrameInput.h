@@ -63,6 +63,13 @@ class VideoFrameInput {
   void resetClock();
   // Forgets the last sequence id (a stop).
   void forgetLastSequenceId();
+  // The stream time the pacing stands at now, and true; false while frames are not paced by their
+  // timestamps at normal speed in file playback.
+  bool pacedStreamTime(int64_t& streamTime) const;
+  // Moves the pacing a part of the way (atOnce: all the way) towards the stream time of the sound
+  // heard now; nothing when pacedStreamTime answers false, or when the two are too far apart to
+  // belong together.
+  void followSoundClock(int64_t streamTimeHeard, bool atOnce);
 
   platform::Event& inputEvent() { return m_hInputEvent; }
   AVDataQueue& inputQueue() { return m_objInputQueue; }
@@ -89,6 +96,8 @@ class VideoFrameInput {
   }
 
  private:
+  // pacedStreamTime with the clock lock held.
+  bool pacedStreamTimeLocked(int64_t now, int64_t& streamTime) const;
   void lockClock() const;
   void unlockClock() const;
   // Copies the clock's two flags into the player's (clock lock held).

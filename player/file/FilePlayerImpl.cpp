@@ -27,10 +27,12 @@ constexpr double kSoundQueueSeconds = 0.5;
 
 }  // namespace
 
-FilePlayerImpl::FilePlayerImpl() = default;
+FilePlayerImpl::FilePlayerImpl() { m_avPlayer.syncAudioWithVideo(); }
 
 FilePlayerImpl::FilePlayerImpl(IVideoPlayer* videoPlayer, IAudioPlayer* audioPlayer)
-    : m_avPlayer(videoPlayer, audioPlayer) {}
+    : m_avPlayer(videoPlayer, audioPlayer) {
+  m_avPlayer.syncAudioWithVideo();
+}
 
 FilePlayerImpl::~FilePlayerImpl() {
   stop();

@@ -57,6 +57,10 @@ int H264VideoPlayer::getVideoSaturation(int& value) { return impl->getVideoSatur
 int H264VideoPlayer::resetPictureAdjustFilter() { return impl->resetPictureAdjustFilter(); }
 int64_t H264VideoPlayer::getCurrentVideoFrameID() { return impl->getCurrentVideoFrameID(); }
 int64_t H264VideoPlayer::getCurrentVideoFrameTimestamp() { return impl->getCurrentVideoFrameTimestamp(); }
+bool H264VideoPlayer::getPacedStreamTime(int64_t& streamTime) { return impl->getPacedStreamTime(streamTime); }
+void H264VideoPlayer::followSoundClock(int64_t streamTimeHeard, bool atOnce) {
+  impl->followSoundClock(streamTimeHeard, atOnce);
+}
 void H264VideoPlayer::getPictureSize(int& w, int& h) { impl->getPictureSize(w, h); }
 int H264VideoPlayer::snapShot(const char* path, const char* type) { return impl->snapShot(path, type); }
 int H264VideoPlayer::zoomInVideo() { return impl->zoomInVideo(); }

@@ -68,6 +68,8 @@ class H264VideoPlayer : public IVideoPlayer {
   int zoomOutVideo() override;
   void restoreVideo() override;
   bool isVideoIdle() override;
+  bool getPacedStreamTime(int64_t& streamTime) override;
+  void followSoundClock(int64_t streamTimeHeard, bool atOnce) override;
 
   H264VideoPlayerImpl* implementation() { return impl; }
 

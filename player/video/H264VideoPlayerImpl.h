@@ -107,6 +107,10 @@ class H264VideoPlayerImpl : public IDecodeThreadPlayer {
   // Queries: -1 before the first picture; the size from the last sequence parameter set.
   int64_t getCurrentVideoFrameID() { return m_objDecoder.getCurrentVideoFrameID(); }
   int64_t getCurrentVideoFrameTimestamp() { return m_objDecoder.getCurrentVideoFrameTimestamp(); }
+  bool getPacedStreamTime(int64_t& streamTime) { return m_bOpened.load() && m_objInput.pacedStreamTime(streamTime); }
+  void followSoundClock(int64_t streamTimeHeard, bool atOnce) {
+    if (m_bOpened.load()) m_objInput.followSoundClock(streamTimeHeard, atOnce);
+  }
   void getPictureSize(int& w, int& h) { m_objDecoder.getPictureSize(w, h); }
   // The queue is empty and no picture is being decoded or drawn (false inside this player's own
   // callbacks, which run while their picture is out). Never waits.

@@ -45,6 +45,8 @@ struct Source {
   bool audio = true;
   // 102 G.711 A-law in 20 ms frames, or 101 G.723.1 in 30 ms frames of 24 bytes.
   int audioCodec = 102;
+  // The sound encoded: an ffmpeg source at 8000 Hz (its commas escaped for the filter graph).
+  std::string audioSignal = "sine=frequency=440:sample_rate=8000";
 };
 
 // A small recording with sound (176x144 pictures), for the tests of what is heard; the name says
@@ -109,7 +111,7 @@ inline const Recording& recording(const Source& source, int fileType) {
     // 30 ms frames of 24 bytes (6.3 kbit/s) from ffmpeg's encoder, as long as the video.
     const std::string g7231 = base + ".g7231";
     const double seconds = source.frames / 25.0;
-    kxtest::runCommand("ffmpeg -nostdin -v error -y -f lavfi -i sine=frequency=440:sample_rate=8000 -t " +
+    kxtest::runCommand("ffmpeg -nostdin -v error -y -f lavfi -i '" + source.audioSignal + "' -t " +
                        std::to_string(seconds) + " -af volume=0.5 -ac 1 -c:a g723_1 -b:a 6300 -f g723_1 '" + g7231 + "'");
     const std::string bytes = readAll(g7231);
     for (size_t at = 0; at + 24 <= bytes.size(); at += 24) content.audioFrames.push_back(bytes.substr(at, 24));
@@ -127,7 +129,7 @@ inline const Recording& recording(const Source& source, int fileType) {
     // 20 ms frames of 160 A-law bytes, as long as the video.
     const std::string alaw = base + ".alaw";
     const double seconds = source.frames / 25.0;
-    kxtest::runCommand("ffmpeg -nostdin -v error -y -f lavfi -i sine=frequency=440:sample_rate=8000 -t " +
+    kxtest::runCommand("ffmpeg -nostdin -v error -y -f lavfi -i '" + source.audioSignal + "' -t " +
                        std::to_string(seconds) + " -f alaw -ar 8000 -ac 1 '" + alaw + "'");
     const std::string bytes = readAll(alaw);
     for (size_t at = 0; at + 160 <= bytes.size(); at += 160) content.audioFrames.push_back(bytes.substr(at, 160));

@@ -71,6 +71,9 @@ class FakeVideoPlayer : public IVideoPlayer {
   int zoomOutVideo() override { return 0; }
   void restoreVideo() override { }
   bool isVideoIdle() override { return queueEmpty(); }
+  // Pictures shown by the test follow no clock.
+  bool getPacedStreamTime(int64_t&) override { return false; }
+  void followSoundClock(int64_t, bool) override {}
   // The decoder's part: takes the head of the queue and shows it; false when the queue is empty.
   bool showNext() {
     std::lock_guard<std::mutex> lock(m_lock);
