@@ -113,10 +113,15 @@ class Probe {
       wait(500);
       m_player.setRate(1.0f);
     }
+    // Sound that is ahead of the picture waits in silence until the picture reaches it, which takes
+    // longer on a loaded machine: the settling time counts from the first sound heard.
+    const auto heardBy = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (!soundHeard() && std::chrono::steady_clock::now() < heardBy) wait(5);
     wait(settleMs);
     long last = playedFrames();
     int changes = 0;
     int unclear = 0;
+    auto lastPoll = std::chrono::steady_clock::now();
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (static_cast<int>(result.ms.size()) < count) {
       if (std::chrono::steady_clock::now() > until || last >= kFrames - 1) {
@@ -124,12 +129,20 @@ class Probe {
         if (result.ms.size() < 3) result.failure = "the file ended or stalled before three measurements were made";
         break;
       }
+      // A change seen only after this thread was held up happened at some moment within the hold-up:
+      // the offset is measured only at changes seen within 5 ms of the poll that did not see them.
+      const auto polled = std::chrono::steady_clock::now();
+      const bool promptly = polled - lastPoll <= std::chrono::milliseconds(5);
+      lastPoll = polled;
       const long shown = playedFrames();
       if (shown != last) {
         last = shown;
-        if (++changes % 5 == 0) {
+        if (promptly && ++changes % 5 == 0) {
+          const std::vector<uint8_t> played = playedSound();
+          // Held up between seeing the picture and reading the sound: the two were not read together.
+          if (std::chrono::steady_clock::now() - polled > std::chrono::milliseconds(5)) continue;
           double offset = 0;
-          const Heard heard = measure(shown, offset);
+          const Heard heard = measure(shown, played, offset);
           if (heard == Heard::kNothing) {
             result.failure = "no sound heard at picture " + std::to_string(shown);
             break;
@@ -175,17 +188,31 @@ class Probe {
     return frames;
   }
 
+  // Everything the output has played so far (nothing before it opens).
+  std::vector<uint8_t> playedSound() {
+    std::shared_ptr<platform::NullSoundBuffer> buffer = m_sound.lastBuffer();
+    return buffer != nullptr ? buffer->played() : std::vector<uint8_t>();
+  }
+
+  // Whether any of the last 100 ms that left the output was not silence.
+  bool soundHeard() {
+    const std::vector<uint8_t> played = playedSound();
+    const std::size_t heardBytes = played.size() > m_latency ? played.size() - m_latency : 0;
+    const std::size_t from = heardBytes > kWindowBytes ? heardBytes - kWindowBytes : 0;
+    return std::any_of(played.begin() + static_cast<std::ptrdiff_t>(from),
+                       played.begin() + static_cast<std::ptrdiff_t>(heardBytes), [](uint8_t b) { return b != 0; });
+  }
+
+  static constexpr std::size_t kWindowBytes = 1600;  // 100 ms
+
   enum class Heard { kFound, kUnclear, kNothing };
 
   // The sound heard now, found in the decoded audio near the picture shown (frame numbers from 1).
   // Unclear where the codec's output matches the recording's decoding too poorly to tell: G.723.1
   // decoding that started afresh (after a seek, or sound switched on late) carries its own phase in
   // its pitch memory, and drifts from the decoding of the whole file over a second or two.
-  Heard measure(long shown, double& offsetMs) {
-    std::shared_ptr<platform::NullSoundBuffer> buffer = m_sound.lastBuffer();
-    if (buffer == nullptr) return Heard::kNothing;
-    const std::vector<uint8_t> played = buffer->played();
-    constexpr std::size_t kWindow = 800;  // 100 ms
+  Heard measure(long shown, const std::vector<uint8_t>& played, double& offsetMs) {
+    constexpr std::size_t kWindow = kWindowBytes / 2;  // samples
     const std::size_t heardBytes = played.size() > m_latency ? played.size() - m_latency : 0;
     if (heardBytes / 2 < kWindow) return Heard::kNothing;
     std::vector<int16_t> heard(kWindow);
